@@ -8,23 +8,36 @@ Three listeners on 127.0.0.1:
 
 Tests program answers with POST /_test/route and read what the programs sent
 with GET /_test/requests. Everything else is answered by the routes below.
+
+The service's own endpoints:
+  GET  /api.init.php   start-up answer (program it with a route); a request
+                       with "User-Command: hold" is also kept in the hold list
+                       (GET /_test/holds)
+  POST /report.php     stores the body and answers {"pk":"<key>"}
+                       (GET /_test/reports gives every stored body by key)
+  GET  /?report=<key>  the result page of a stored report, a small HTML page
 """
 
 import argparse
 import base64
 import gzip
+import html
 import json
 import os
 import ssl
 import threading
 import time
 import urllib.parse
+import zlib
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 lock = threading.Lock()
 routes = {}      # (method or "*", path) -> answer description
 requests = []    # every request that is not a control call
 reports = {}     # report key -> body (see /report.php)
+holds = []       # hold requests to /api.init.php
+drops = {}       # (method or "*", path) -> connections still to drop
+next_key = [1000]
 state_dir = None
 
 
@@ -78,6 +91,15 @@ class Handler(BaseHTTPRequestHandler):
     def do_HEAD(self):
         self.dispatch()
 
+    def do_OPTIONS(self):
+        self.dispatch()
+
+    def do_DELETE(self):
+        self.dispatch()
+
+    def do_PUT(self):
+        self.dispatch()
+
     def dispatch(self):
         body = self.read_body()
         url = urllib.parse.urlsplit(self.path)
@@ -85,8 +107,20 @@ class Handler(BaseHTTPRequestHandler):
         if url.path.startswith("/_test/"):
             return self.control(url.path, body)
         record(self, body)
+        if url.path == "/api.init.php" and (self.headers.get("User-Command") or "").lower() == "hold":
+            with lock:
+                holds.append({"path": self.path, "headers": [[k, v] for k, v in self.headers.items()],
+                              "time": time.time()})
         with lock:
-            route = routes.get((self.command, url.path)) or routes.get(("*", url.path))
+            key = (self.command, url.path) if (self.command, url.path) in routes else ("*", url.path)
+            route = routes.get(key)
+            drop = route is not None and drops.get(key, 0) > 0
+            if drop:
+                drops[key] -= 1
+        if drop:
+            # No answer at all: the connection ends before a status line.
+            self.close_connection = True
+            return
         if route is not None:
             return self.programmed(route)
         builtin = BUILTINS.get(url.path)
@@ -111,7 +145,9 @@ class Handler(BaseHTTPRequestHandler):
         if path == "/_test/route":
             spec = json.loads(body or b"{}")
             with lock:
-                routes[(spec.get("method", "*"), spec["path"])] = spec
+                key = (spec.get("method", "*"), spec["path"])
+                routes[key] = spec
+                drops[key] = int(spec.get("drop", 0))
             return self.answer(200, b"ok")
         if path == "/_test/requests":
             with lock:
@@ -122,7 +158,17 @@ class Handler(BaseHTTPRequestHandler):
                 routes.clear()
                 requests.clear()
                 reports.clear()
+                holds.clear()
+                drops.clear()
             return self.answer(200, b"ok")
+        if path == "/_test/reports":
+            with lock:
+                data = json.dumps(reports).encode()
+            return self.answer(200, data, content_type="application/json")
+        if path == "/_test/holds":
+            with lock:
+                data = json.dumps(holds).encode()
+            return self.answer(200, data, content_type="application/json")
         if path == "/_test/ping":
             return self.answer(200, b"pong")
         self.answer(404, b"no such control call")
@@ -157,11 +203,126 @@ def set_cookie(handler, query, body):
     handler.answer(200, b"cookie set", {"Set-Cookie": cookies})
 
 
+STARTUP_ANSWER = {"update": "", "info": {"style": "", "text": "", "flag": "", "url": ""},
+                  "file_white": [], "name_white": [], "name_black": []}
+
+
+def api_init(handler, query, body):
+    handler.answer(200, json.dumps(STARTUP_ANSWER, separators=(",", ":")).encode(),
+                   content_type="text/html; charset=UTF-8")
+
+
+def report(handler, query, body):
+    if handler.command != "POST":
+        return handler.answer(405, b'{"result":"error"}', content_type="application/json")
+    with lock:
+        next_key[0] += 1
+        key = str(next_key[0])
+        reports[key] = body.decode("utf-8", "replace")
+    handler.answer(200, json.dumps({"result": "ok", "pk": key}, separators=(",", ":")).encode(),
+                   content_type="application/json")
+
+
+def report_summary(text):
+    """Memory regained and the processes ended, from a stored report body."""
+    records = json.loads(text)
+    memory = next((r for r in records if r.get("cate") == "memory"), {})
+    regained = int(memory.get("new", 0)) - int(memory.get("old", 0))
+    ended = [r["file"] for r in records if r.get("cate") == "clean" and r.get("state") == "-1"]
+    return regained, ended
+
+
+def result_page(handler, query, body):
+    key = query.get("report", [None])[0]
+    if key is None:
+        return handler.answer(200, b"<html><body>Tidora</body></html>", content_type="text/html; charset=utf-8")
+    with lock:
+        text = reports.get(key)
+    if text is None:
+        return handler.answer(404, b"<html><body>no such report</body></html>",
+                              content_type="text/html; charset=utf-8")
+    try:
+        regained, ended = report_summary(text)
+    except (ValueError, KeyError, TypeError):
+        regained, ended = 0, []
+    items = "".join("<li>%s</li>" % html.escape(name) for name in ended)
+    page = ("<html><head><title>Tidora report %s</title></head><body>"
+            "<p id=\"memory\">Memory regained: %d bytes</p>"
+            "<p id=\"ended\">Processes ended: %d</p><ul>%s</ul></body></html>"
+            % (html.escape(key), regained, len(ended), items))
+    handler.answer(200, page.encode("utf-8"), content_type="text/html; charset=utf-8")
+
+
+KOREAN_TEXT = "\ud55c\uae00 \ub2f5\ubcc0"  # a short Korean answer
+
+
+def gzip_answer(handler, query, body):
+    text = query.get("text", [KOREAN_TEXT])[0]
+    handler.answer(200, gzip.compress(text.encode("utf-8")), {"Content-Encoding": "gzip"},
+                   content_type="text/plain; charset=utf-8")
+
+
+def deflate_answer(handler, query, body):
+    text = query.get("text", ["deflate answer"])[0]
+    handler.answer(200, zlib.compress(text.encode("utf-8")), {"Content-Encoding": "deflate"},
+                   content_type="text/plain; charset=utf-8")
+
+
+def euc_kr_answer(handler, query, body):
+    charset = query.get("charset", ["euc-kr"])[0]
+    handler.answer(200, KOREAN_TEXT.encode("euc-kr"), content_type="text/plain; charset=" + charset)
+
+
+def slow_body(handler, query, body):
+    # Headers at once, the body after a pause.
+    delay = float(query.get("s", ["5"])[0])
+    data = b"slow body"
+    handler.send_response(200)
+    handler.send_header("Content-Type", "text/plain; charset=utf-8")
+    handler.send_header("Content-Length", str(len(data)))
+    handler.end_headers()
+    handler.wfile.flush()
+    time.sleep(delay)
+    handler.wfile.write(data)
+
+
+def status_answer(handler, query, body):
+    code = int(query.get("code", ["200"])[0])
+    handler.answer(code, ("status %d body" % code).encode("utf-8"))
+
+
+def download(handler, query, body):
+    size = int(query.get("size", ["100000"])[0])
+    data = bytes((i * 7 + 3) % 256 for i in range(size))
+    if query.get("gzip", ["0"])[0] == "1":
+        return handler.answer(200, gzip.compress(data), {"Content-Encoding": "gzip"},
+                              content_type="application/octet-stream")
+    handler.answer(200, data, content_type="application/octet-stream")
+
+
+def proxy_auth(handler, query, body):
+    # Stands in for a proxy that wants credentials (requests come in absolute form).
+    if not handler.headers.get("Proxy-Authorization"):
+        return handler.answer(407, b"proxy credentials needed",
+                              {"Proxy-Authenticate": 'Basic realm="test"'})
+    echo(handler, query, body)
+
+
 BUILTINS = {
     "/echo": echo,
     "/redirect": redirect,
     "/slow": slow,
     "/setcookie": set_cookie,
+    "/api.init.php": api_init,
+    "/report.php": report,
+    "/": result_page,
+    "/gzip": gzip_answer,
+    "/deflate": deflate_answer,
+    "/euc-kr": euc_kr_answer,
+    "/slowbody": slow_body,
+    "/status": status_answer,
+    "/download": download,
+    "/proxy-auth": proxy_auth,
 }
 
 

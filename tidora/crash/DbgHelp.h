@@ -1,0 +1,34 @@
+// The parts of dbghelp.dll the crash reporter uses, loaded at run time so
+// that a missing or old dbghelp only costs the symbol names and the dump.
+// dbghelp is not thread-safe: only the crash reporter's own thread calls it.
+#pragma once
+
+#include <windows.h>
+#include <dbghelp.h>
+
+#include <set>
+#include <string>
+
+class TDbgHelp {
+public:
+    TDbgHelp();
+    bool Loaded() const { return module_ != nullptr; }
+    bool InitSymbols();
+    // Makes the symbols of the module at `base` available (once per module).
+    void LoadModule(HMODULE base);
+
+    decltype(&SymFromAddrW) SymFromAddr = nullptr;
+    decltype(&SymGetModuleBase64) GetModuleBase = nullptr;
+    decltype(&SymFunctionTableAccess64) FunctionTableAccess = nullptr;
+    decltype(&StackWalk64) StackWalk = nullptr;
+    decltype(&MiniDumpWriteDump) WriteDump = nullptr;
+
+private:
+    HMODULE module_ = nullptr;
+    decltype(&SymInitializeW) initialize_ = nullptr;
+    decltype(&SymSetOptions) setOptions_ = nullptr;
+    decltype(&SymLoadModuleExW) loadModule_ = nullptr;
+    bool symbolsTried_ = false;
+    bool symbolsReady_ = false;
+    std::set<HMODULE> loaded_;
+};

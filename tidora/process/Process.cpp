@@ -1,0 +1,209 @@
+#include "Process.h"
+
+#include "ProcessWindows.h"
+
+#include <tlhelp32.h>
+
+#include <memory>
+#include <type_traits>
+
+namespace {
+
+struct HandleCloser {
+    void operator()(HANDLE h) const
+    {
+        if (h && h != INVALID_HANDLE_VALUE)
+            CloseHandle(h);
+    }
+};
+using TKernelHandle = std::unique_ptr<void, HandleCloser>;
+
+struct LibraryFreer {
+    void operator()(HMODULE m) const { FreeLibrary(m); }
+};
+using TLibrary = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryFreer>;
+
+TKernelHandle TakeProcessSnapshot()
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    return TKernelHandle(snapshot == INVALID_HANDLE_VALUE ? nullptr : snapshot);
+}
+
+// Calls `visit` for each entry of a snapshot until it returns false.
+template <typename Visit>
+void WalkSnapshot(HANDLE snapshot, Visit visit)
+{
+    // The record size comes from the compiler: PROCESSENTRY32W holds a
+    // pointer-sized field, so it differs between the 32- and 64-bit builds.
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        if (!visit(entry))
+            return;
+    }
+}
+
+HMODULE Kernel32()
+{
+    return GetModuleHandleW(L"kernel32.dll");
+}
+
+// Vista and later: the limited query right suffices and the call reads no
+// memory of the other process, so a 32-bit build also gets the paths of
+// 64-bit processes.
+std::wstring ImagePathLimited(DWORD processId)
+{
+    TKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process)
+        return {};
+    using QueryFn = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
+    auto query = reinterpret_cast<QueryFn>(
+        reinterpret_cast<void*>(GetProcAddress(Kernel32(), "QueryFullProcessImageNameW")));
+    if (!query)
+        return {};
+    wchar_t buffer[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    if (!query(process.get(), 0, buffer, &size))
+        return {};
+    return std::wstring(buffer, size);
+}
+
+// Older systems: the module file name, from kernel32 where it exists there,
+// else from psapi.dll.
+std::wstring ImagePathLegacy(DWORD processId)
+{
+    TKernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    if (!process)
+        return {};
+    using ModuleNameFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPWSTR, DWORD);
+    auto moduleName = reinterpret_cast<ModuleNameFn>(
+        reinterpret_cast<void*>(GetProcAddress(Kernel32(), "GetModuleFileNameExW")));
+    TLibrary psapi;
+    if (!moduleName) {
+        psapi.reset(LoadLibraryW(L"psapi.dll"));
+        if (psapi)
+            moduleName = reinterpret_cast<ModuleNameFn>(
+                reinterpret_cast<void*>(GetProcAddress(psapi.get(), "GetModuleFileNameExW")));
+    }
+    if (!moduleName)
+        return {};
+    wchar_t buffer[MAX_PATH] = {};
+    DWORD length = moduleName(process.get(), nullptr, buffer, MAX_PATH);
+    if (length == 0)
+        return {};
+    std::wstring path(buffer, length < MAX_PATH ? length : MAX_PATH);
+    if (path.starts_with(L"\\??\\"))
+        path.erase(0, 4);
+    return path;
+}
+
+}  // namespace
+
+DWORD RealWindowsMajorVersion()
+{
+    static const DWORD major = [] {
+        using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+        auto getVersion = reinterpret_cast<RtlGetVersionFn>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+        OSVERSIONINFOW info{};
+        info.dwOSVersionInfoSize = sizeof(info);
+        if (getVersion && getVersion(&info) == 0)
+            return info.dwMajorVersion;
+        return DWORD{6};
+    }();
+    return major;
+}
+
+std::wstring GetProcessImagePath(DWORD processId)
+{
+    return GetProcessImagePath(processId, RealWindowsMajorVersion());
+}
+
+std::wstring GetProcessImagePath(DWORD processId, DWORD windowsMajor)
+{
+    return windowsMajor >= 6 ? ImagePathLimited(processId) : ImagePathLegacy(processId);
+}
+
+// The windows are gathered in one walk for the whole snapshot; each entry
+// gets the window that FindProcessWindow would have returned for it.
+void SnapshotProcesses(TProcessList& list)
+{
+    TKernelHandle snapshot = TakeProcessSnapshot();
+    if (!snapshot)
+        return;
+    const TProcessWindows windows;
+    WalkSnapshot(snapshot.get(), [&](const PROCESSENTRY32W& entry) {
+        if (entry.th32ProcessID == 0)
+            return true;
+        TProcessInfo info;
+        info.ProcessID = entry.th32ProcessID;
+        info.Handle = windows.Find(entry.th32ProcessID);
+        info.FileName = GetProcessImagePath(entry.th32ProcessID);
+        if (info.FileName.empty())
+            info.FileName = entry.szExeFile;
+        info.State = 1;
+        list.push_back(std::move(info));
+        return true;
+    });
+}
+
+bool IsProcessAlive(DWORD processId)
+{
+    TKernelHandle snapshot = TakeProcessSnapshot();
+    if (!snapshot)
+        return false;
+    bool found = false;
+    WalkSnapshot(snapshot.get(), [&](const PROCESSENTRY32W& entry) {
+        found = entry.th32ProcessID == processId;
+        return !found;
+    });
+    return found;
+}
+
+std::unordered_set<DWORD> LiveProcessIds()
+{
+    std::unordered_set<DWORD> ids;
+    TKernelHandle snapshot = TakeProcessSnapshot();
+    if (!snapshot)
+        return ids;
+    WalkSnapshot(snapshot.get(), [&](const PROCESSENTRY32W& entry) {
+        ids.insert(entry.th32ProcessID);
+        return true;
+    });
+    return ids;
+}
+
+void KillProcess(DWORD processId)
+{
+    if (processId == 0 || processId == GetCurrentProcessId())
+        return;
+    TKernelHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, processId));
+    if (process)
+        TerminateProcess(process.get(), 0);
+}
+
+std::int64_t GetMemoryStatus(int kind)
+{
+    using StatusExFn = BOOL(WINAPI*)(LPMEMORYSTATUSEX);
+    auto statusEx = reinterpret_cast<StatusExFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"Kernel32.dll"), "GlobalMemoryStatusEx")));
+    if (statusEx) {
+        MEMORYSTATUSEX status{};
+        status.dwLength = sizeof(status);
+        if (statusEx(&status)) {
+            if (kind == 0)
+                return static_cast<std::int64_t>(status.ullTotalPhys);
+            if (kind == 1)
+                return static_cast<std::int64_t>(status.ullAvailPhys);
+            return -1;
+        }
+    }
+    MEMORYSTATUS status{};
+    status.dwLength = sizeof(status);
+    GlobalMemoryStatus(&status);
+    if (kind == 0)
+        return static_cast<std::int64_t>(static_cast<std::uint64_t>(status.dwTotalPhys));
+    if (kind == 1)
+        return static_cast<std::int64_t>(static_cast<std::uint64_t>(status.dwAvailPhys));
+    return -1;
+}

@@ -1,0 +1,51 @@
+#include "ThreadHandover.h"
+
+namespace {
+
+constexpr UINT kRunMessage = WM_APP + 0x2D1;
+constexpr wchar_t kClassName[] = L"TidoraThreadHandover";
+
+LRESULT CALLBACK HandoverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == kRunMessage) {
+        // Nothing escapes into the sender's SendMessage.
+        try {
+            (*reinterpret_cast<const std::function<void()>*>(lParam))();
+        } catch (...) {
+        }
+        return 1;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void RegisterHandoverClass()
+{
+    static const ATOM atom = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = HandoverProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = kClassName;
+        return RegisterClassW(&wc);
+    }();
+    (void)atom;
+}
+
+}  // namespace
+
+HWND ThreadHandoverWindow()
+{
+    thread_local HWND window = nullptr;
+    if (!window || !IsWindow(window)) {
+        RegisterHandoverClass();
+        window = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    }
+    return window;
+}
+
+bool RunOnWindowThread(HWND target, const std::function<void()>& work)
+{
+    if (!target || !IsWindow(target))
+        return false;
+    return SendMessageW(target, kRunMessage, 0, reinterpret_cast<LPARAM>(&work)) == 1;
+}

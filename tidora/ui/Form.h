@@ -1,0 +1,63 @@
+// A top-level window: caption, border, client size at 96 dpi scaled to the
+// monitor's DPI (following WM_DPICHANGED), and the desktop font.
+#pragma once
+
+#include "Control.h"
+
+#include <functional>
+#include <string>
+
+enum class TBorderStyle { None, Single, Sizeable };
+
+class TForm : public TControl {
+public:
+    // Registers the window class `className` and makes the window, hidden.
+    TForm(TComponent* owner, const std::wstring& className, std::wstring name);
+    ~TForm() override;
+
+    bool HasCaption() const override { return true; }
+    std::wstring Caption() const override { return Text(); }
+    void SetCaption(const std::wstring& caption) override { SetText(caption); }
+
+    void SetClientSize(int width, int height);
+    int ClientWidth() const { return clientWidth_; }
+    int ClientHeight() const { return clientHeight_; }
+    void SetBorderStyle(TBorderStyle style);
+    TBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderIcons(bool minimize, bool maximize);
+    // Replaces the designed font with the system's icon-title font and
+    // follows it when the system font changes.
+    void UseDesktopFont();
+    HFONT Font() const override;
+    UINT Dpi() const override { return dpi_; }
+
+    // Shows the form centred on the primary screen.
+    void Show();
+    // Asks the form to close; it closes when its thread next reads messages.
+    void Close();
+    // Runs `call` on the form's thread and waits until it returns. Worker
+    // threads hand their results over this way; on the form's own thread the
+    // call runs at once. False when the form is gone or the call failed.
+    bool Synchronize(const std::function<void()>& call);
+
+protected:
+    // Asked before the form closes; false keeps it open.
+    virtual bool FormCloseQuery() { return true; }
+    virtual void FormClose() {}
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool PaintsItself() const override { return true; }
+
+private:
+    DWORD WindowStyle() const;
+    void ApplySize(const RECT* suggested);
+
+    UINT dpi_ = DesignDpi;
+    int clientWidth_ = 0, clientHeight_ = 0;
+    TBorderStyle borderStyle_ = TBorderStyle::Single;
+    bool minimizeBox_ = true, maximizeBox_ = true;
+    bool desktopFont_ = false;
+    mutable HFONT desktopFontHandle_ = nullptr;
+    mutable UINT desktopFontDpi_ = 0;
+    DWORD threadId_ = 0;
+    HWND lastFocus_ = nullptr;
+};

@@ -1,0 +1,37 @@
+#include "Label.h"
+
+namespace {
+
+constexpr wchar_t ClassName[] = L"TidoraLabel";
+
+}  // namespace
+
+TLabel::TLabel(TComponent* owner, TControl* parent, std::wstring name) : TControl(owner, parent, std::move(name))
+{
+    RegisterControlClass(ClassName);
+    CreateHandle(ClassName, 0, 0);
+}
+
+void TLabel::SetCentered(bool centered)
+{
+    centered_ = centered;
+    Invalidate();
+}
+
+void TLabel::SetFontColor(COLORREF color)
+{
+    fontColor_ = color;
+    Invalidate();
+}
+
+void TLabel::Paint(HDC dc, const RECT& client)
+{
+    std::wstring text = Text();
+    RECT area = client;
+    HGDIOBJ old = SelectObject(dc, Font());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, IsWindowEnabled(Handle()) ? fontColor_ : GetSysColor(COLOR_GRAYTEXT));
+    UINT format = DT_WORDBREAK | DT_NOPREFIX | (centered_ ? DT_CENTER : DT_LEFT);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area, format);
+    SelectObject(dc, old);
+}

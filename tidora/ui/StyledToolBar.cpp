@@ -1,0 +1,39 @@
+#include "StyledToolBar.h"
+
+namespace {
+
+constexpr wchar_t ClassName[] = L"TidoraToolBar";
+
+}  // namespace
+
+TStyledToolBar::TStyledToolBar(TComponent* owner, TControl* parent, std::wstring name)
+    : TControl(owner, parent, std::move(name))
+{
+    RegisterControlClass(ClassName);
+    CreateHandle(ClassName, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
+}
+
+void TStyledToolBar::SetButtonSize(int width, int height)
+{
+    buttonWidth_ = width;
+    buttonHeight_ = height;
+    Realign();
+}
+
+void TStyledToolBar::SetIndent(int indent)
+{
+    indent_ = indent;
+    Realign();
+}
+
+void TStyledToolBar::ArrangeControls(RECT area)
+{
+    int x = area.left + Scale(indent_);
+    for (TControl* child : Controls()) {
+        if (!child->Visible())
+            continue;
+        RECT r{x, area.top, x + Scale(buttonWidth_), area.top + Scale(buttonHeight_)};
+        PlaceChild(*child, r);
+        x = r.right;
+    }
+}

@@ -1,0 +1,7 @@
+#include "HelperObjects.h"
+
+HelperObjects& Helper()
+{
+    static HelperObjects objects;
+    return objects;
+}

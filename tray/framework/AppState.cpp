@@ -1,0 +1,7 @@
+#include "AppState.h"
+
+TAppState& AppState()
+{
+    static TAppState state;
+    return state;
+}
