@@ -9,17 +9,6 @@ bool IsQuoteMarker(std::wstring_view marker)
     return marker == L"\"" || marker == L"'" || marker == L"\"'" || marker == L"'\"";
 }
 
-int HexValue(wchar_t c)
-{
-    if (c >= L'0' && c <= L'9')
-        return c - L'0';
-    if (c >= L'a' && c <= L'f')
-        return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F')
-        return c - L'A' + 10;
-    return -1;
-}
-
 }  // namespace
 
 std::wstring TextBetween(std::wstring_view text, std::wstring_view startMarker, std::wstring_view endMarker,
@@ -120,7 +109,7 @@ std::wstring JSONUnescape(std::wstring_view text)
             std::wstring_view digits = text.substr(i + 1, 4);
             int value = digits.size() == 4 ? 0 : -1;
             for (wchar_t d : digits) {
-                int v = HexValue(d);
+                int v = HexDigitValue(d);
                 value = (value < 0 || v < 0) ? -1 : value * 16 + v;
             }
             if (value >= 0)

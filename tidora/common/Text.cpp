@@ -63,6 +63,17 @@ std::string EncodeText(std::wstring_view text, unsigned codePage)
     return bytes;
 }
 
+int HexDigitValue(wchar_t c)
+{
+    if (c >= L'0' && c <= L'9')
+        return c - L'0';
+    if (c >= L'a' && c <= L'f')
+        return c - L'a' + 10;
+    if (c >= L'A' && c <= L'F')
+        return c - L'A' + 10;
+    return -1;
+}
+
 std::wstring_view FileNamePart(std::wstring_view path)
 {
     size_t cut = path.find_last_of(L"\\:");

@@ -23,6 +23,9 @@ std::string EncodeText(std::wstring_view text, unsigned codePage);
 inline std::wstring Utf8ToWide(std::string_view bytes) { return DecodeBytes(bytes, 65001); }
 inline std::string WideToUtf8(std::wstring_view text) { return EncodeText(text, 65001); }
 
+// Value of a hexadecimal digit, or -1 for any other character.
+int HexDigitValue(wchar_t c);
+
 // The part after the last "\" or ":".
 std::wstring_view FileNamePart(std::wstring_view path);
 

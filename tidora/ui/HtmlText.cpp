@@ -18,17 +18,6 @@ constexpr TNamedColor NamedColors[] = {
     {L"clWhite", RGB(255, 255, 255)},
 };
 
-int HexDigit(wchar_t c)
-{
-    if (c >= L'0' && c <= L'9')
-        return c - L'0';
-    if (c >= L'a' && c <= L'f')
-        return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F')
-        return c - L'A' + 10;
-    return -1;
-}
-
 }  // namespace
 
 std::optional<COLORREF> HtmlColor(std::wstring_view name)
@@ -39,7 +28,7 @@ std::optional<COLORREF> HtmlColor(std::wstring_view name)
     if (name.size() == 7 && name[0] == L'#') {
         int value[6];
         for (size_t i = 0; i < 6; ++i)
-            if ((value[i] = HexDigit(name[i + 1])) < 0)
+            if ((value[i] = HexDigitValue(name[i + 1])) < 0)
                 return std::nullopt;
         return RGB(value[0] * 16 + value[1], value[2] * 16 + value[3], value[4] * 16 + value[5]);
     }
