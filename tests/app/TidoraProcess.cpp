@@ -97,9 +97,9 @@ TTidoraProcess::~TTidoraProcess()
         CloseHandle(process_);
 }
 
-bool TTidoraProcess::Start(bool waitForWindow)
+bool TTidoraProcess::Start(bool waitForWindow, const std::wstring& path)
 {
-    std::wstring exe = testenv::BinDir() + L"\\Tidora.exe";
+    std::wstring exe = path.empty() ? testenv::BinDir() + L"\\Tidora.exe" : path;
     std::wstring commandLine = L"\"" + exe + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof(si);

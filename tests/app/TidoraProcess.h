@@ -26,9 +26,9 @@ public:
     TTidoraProcess(const TTidoraProcess&) = delete;
     TTidoraProcess& operator=(const TTidoraProcess&) = delete;
 
-    // Starts Tidora.exe from the test's folder; with `waitForWindow`, until
-    // its main window exists. False when it did not start.
-    bool Start(bool waitForWindow = true);
+    // Starts Tidora.exe from the test's folder (or the copy at `exe`); with
+    // `waitForWindow`, until its main window exists. False when it did not start.
+    bool Start(bool waitForWindow = true, const std::wstring& exe = L"");
     // Closes the main window and waits for the end; terminates it if need be.
     void Close();
     bool WaitForExit(DWORD ms);

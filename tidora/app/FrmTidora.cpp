@@ -1,14 +1,19 @@
 #include "FrmTidora.h"
 
 #include "Application.h"
+#include "CleanupRun.h"
 #include "EventGuard.h"
 #include "ListAnswer.h"
 #include "ListLoaders.h"
 #include "MorvaneStyle.h"
 #include "PathTokens.h"
+#include "Process.h"
+#include "ServiceProtocol.h"
 #include "SystemProc.h"
 #include "TidoraLogo.h"
 #include "Text.h"
+#include "UpdateCheck.h"
+#include "UpdateDialog.h"
 
 #include "build_config.h"
 
@@ -52,7 +57,11 @@ TFrmTidora::TFrmTidora() : TForm(nullptr, L"TFrmTidora", L"FrmTidora")
     GuardEvent([this] { FormCreate(); });
 }
 
-TFrmTidora::~TFrmTidora() = default;
+// A window destroyed without a close still leaves no completion behind.
+TFrmTidora::~TFrmTidora()
+{
+    EndUpdateCheck();
+}
 
 // The designed form: sizes and positions at 96 dpi.
 void TFrmTidora::CreateComponents()
@@ -136,12 +145,13 @@ void TFrmTidora::FormCreate()
     Indicator->SetVisible(false);
     PnlMain->SetActiveCardIndex(0);
     Application::SetTitle(Caption());
+    SetApplicationTitle(Caption());
 
     std::bernoulli_distribution firstText(0.5);
     const wchar_t* tagline = Taglines[firstText(programRandom) ? 0 : 1];
     LblContent->SetCaption(std::wstring(L"<C><FC:clGray>") + tagline + L"</FC></C>");
 
-    // The process list of the cleanup run is created here.
+    ProcessList = std::make_unique<TProcessList>();
 
     FileWhite = std::make_unique<TNameList>();
     NameWhite = std::make_unique<TNameList>();
@@ -150,17 +160,30 @@ void TFrmTidora::FormCreate()
     LoadListResource(*NameWhite, L"name_white");
     LoadListResource(*NameBlack, L"name_black");
 
-    // The start-up request starts here: CheckUpdate with the address
-    // TIDORA_SITE_URL L"/api.init.php", StartupAnswer as its completion and
-    // notice offset 0.
+    // The completion arrives through a handover that swallows errors, so it
+    // hands them to the crash reporter itself. FormClose ends the check
+    // before the lists go, and no completion runs after that.
+    CheckUpdate(StartupAddress(),
+                [this](bool accepted, const std::wstring& answer) {
+                    GuardEvent([&] { StartupAnswer(accepted, answer); });
+                },
+                0);
+}
+
+// A run's worker still needs this window and its lists for its last step,
+// which closes the window anyway: a close asked for meanwhile waits for it.
+bool TFrmTidora::FormCloseQuery()
+{
+    return !FRunActive;
 }
 
 void TFrmTidora::FormClose()
 {
-    // The process list of the cleanup run is released here as well.
+    EndUpdateCheck();
     NameBlack.reset();
     NameWhite.reset();
     FileWhite.reset();
+    ProcessList.reset();
 }
 
 void TFrmTidora::BtnHomeClick(TComponent* sender)
@@ -195,9 +218,56 @@ void TFrmTidora::BtnHomeClick(TComponent* sender)
     }
 }
 
+// The run: the window thread prepares it and hands a worker copies of what
+// it reads, so that neither a start-up answer merged meanwhile nor a page
+// reloaded meanwhile changes what the worker sees. The worker ends the run
+// on this thread through `finished`, which opens the result page and
+// closes the window.
 void TFrmTidora::BtnStartClick(TComponent*)
 {
-    // The cleanup run starts here.
+    if (FRunActive || !FileWhite)
+        return;
+    FRunActive = true;
+    BtnStart->SetCaption(L"");
+    BtnStart->SetEnabled(false);
+    Indicator->SetVisible(true);
+    Indicator->SetAnimate(true);
+
+    const std::int64_t oldAvailMemory = GetAvailableMemory();
+    if (auto unreadable = AppendExclusionFiles(*FileWhite)) {
+        RestoreRunButton();
+        const std::wstring text = L"제외 목록 파일을 읽을 수 없습니다.\r\n\r\n" + *unreadable;
+        MessageBoxW(Handle(), text.c_str(), Caption().c_str(), MB_OK | MB_ICONWARNING);
+        return;
+    }
+
+    TCleanupRunInput input;
+    input.FileWhite = *FileWhite;
+    input.OldAvailMemory = oldAvailMemory;
+    // The autorun and install pages hand their lists over here once they exist.
+
+    StartCleanupRun(std::move(input), [this](const TCleanupRunOutcome& outcome) {
+        // Errors cannot cross the worker's handover: they go to the crash
+        // reporter, and the window closes all the same.
+        GuardEvent([&] {
+            if (ProcessList)
+                *ProcessList = outcome.Processes;
+            if (!outcome.ResultAddress.empty())
+                ShellOpen(outcome.ResultAddress);
+        });
+        FRunActive = false;
+        Close();
+    });
+}
+
+// After a run that could not start: the button as it was before the press.
+void TFrmTidora::RestoreRunButton()
+{
+    Indicator->SetAnimate(false);
+    Indicator->SetVisible(false);
+    BtnStart->SetCaption(L"실행하기");
+    BtnStart->SetEnabled(true);
+    FRunActive = false;
 }
 
 void TFrmTidora::StartupAnswer(bool closeProgram, const std::wstring& answer)

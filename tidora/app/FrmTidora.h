@@ -9,6 +9,7 @@
 #include "HtmlLabel.h"
 #include "Label.h"
 #include "NameList.h"
+#include "ProcessInfo.h"
 #include "Panel.h"
 #include "StyledButton.h"
 #include "StyledToolBar.h"
@@ -48,6 +49,9 @@ public:
     std::unique_ptr<TNameList> FileWhite;
     std::unique_ptr<TNameList> NameWhite;
     std::unique_ptr<TNameList> NameBlack;
+    // The processes of the last run with their final states; created by
+    // FormCreate, released by FormClose.
+    std::unique_ptr<TProcessList> ProcessList;
 
     void FormCreate();
     // Shared by the three header buttons and the logo.
@@ -57,14 +61,20 @@ public:
     // window when the user took an update, else merges the list additions.
     void StartupAnswer(bool closeProgram, const std::wstring& answer);
 
+    // True from the press of the run button until the run's end.
+    bool RunActive() const { return FRunActive; }
+
     static const wchar_t* const Taglines[2];
 
 protected:
+    bool FormCloseQuery() override;
     void FormClose() override;
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void CreateComponents();
+    void RestoreRunButton();
 
     TThemeHelper* FThemeHelper = nullptr;
+    bool FRunActive = false;
 };
