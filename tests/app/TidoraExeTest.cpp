@@ -342,6 +342,8 @@ TEST_F(TidoraCrash, ErrorOfAnEventHandlerIsShownAndTheProgramGoesOn)
 {
     HWND dialog = Fail(1);
     ASSERT_NE(dialog, nullptr) << "no crash dialog";
+    // The dialog window exists a moment before its texts are filled in.
+    testenv::WaitUntil([&] { return !WindowText(GetDlgItem(dialog, 101)).empty(); });
     std::wstring details = WindowText(GetDlgItem(dialog, 101));
     EXPECT_NE(details.find(L"시험용 오류: 창 이벤트에서 던진 예외"), std::wstring::npos)
         << testing::PrintToString(details);
@@ -370,6 +372,8 @@ TEST_F(TidoraCrash, FaultIsShownAndClosesTheProgram)
 {
     HWND dialog = Fail(2, 0);
     ASSERT_NE(dialog, nullptr) << "no crash dialog";
+    // The dialog window exists a moment before its texts are filled in.
+    testenv::WaitUntil([&] { return !WindowText(GetDlgItem(dialog, 101)).empty(); });
     std::wstring details = WindowText(GetDlgItem(dialog, 101));
     EXPECT_NE(details.find(L"0xC0000005"), std::wstring::npos) << testing::PrintToString(details);
     EXPECT_NE(details.find(L"Tidora.exe+0x"), std::wstring::npos);
