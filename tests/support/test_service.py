@@ -143,11 +143,11 @@ class Handler(BaseHTTPRequestHandler):
 
     def control(self, path, body):
         if path == "/_test/route":
-            spec = json.loads(body or b"{}")
+            route = json.loads(body or b"{}")
             with lock:
-                key = (spec.get("method", "*"), spec["path"])
-                routes[key] = spec
-                drops[key] = int(spec.get("drop", 0))
+                key = (route.get("method", "*"), route["path"])
+                routes[key] = route
+                drops[key] = int(route.get("drop", 0))
             return self.answer(200, b"ok")
         if path == "/_test/requests":
             with lock:
