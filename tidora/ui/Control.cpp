@@ -123,6 +123,23 @@ LRESULT TControl::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam)
     return DefSubclassProc(handle_, message, wParam, lParam);
 }
 
+std::optional<LRESULT> TControl::ClickOnReturn(UINT message, WPARAM wParam, LPARAM lParam,
+                                               const std::function<void()>& click)
+{
+    if (message == WM_GETDLGCODE) {
+        LRESULT code = DefaultProc(message, wParam, lParam);
+        auto* msg = reinterpret_cast<const MSG*>(lParam);
+        if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN)
+            code |= DLGC_WANTMESSAGE;
+        return code;
+    }
+    if (message == WM_KEYDOWN && wParam == VK_RETURN) {
+        click();
+        return 0;
+    }
+    return std::nullopt;
+}
+
 LRESULT TControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {

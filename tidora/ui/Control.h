@@ -100,6 +100,10 @@ protected:
 
     virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // For controls that click: Enter on the focused control clicks it
+    // instead of going to the form. The answer when the message was handled.
+    std::optional<LRESULT> ClickOnReturn(UINT message, WPARAM wParam, LPARAM lParam,
+                                         const std::function<void()>& click);
 
     // Controls of the toolkit's own window classes paint here: into an
     // off-screen bitmap already filled with Color().

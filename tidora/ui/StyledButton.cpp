@@ -122,19 +122,10 @@ LRESULT TStyledButton::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         hot_ = false;
         Invalidate();
         break;
-    case WM_GETDLGCODE: {
-        // Enter presses the focused button instead of going to the form.
-        LRESULT code = DefaultProc(message, wParam, lParam);
-        auto* msg = reinterpret_cast<const MSG*>(lParam);
-        if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN)
-            code |= DLGC_WANTMESSAGE;
-        return code;
-    }
+    case WM_GETDLGCODE:
     case WM_KEYDOWN:
-        if (wParam == VK_RETURN) {
-            Click();
-            return 0;
-        }
+        if (auto handled = ClickOnReturn(message, wParam, lParam, [this] { Click(); }))
+            return *handled;
         break;
     case BM_GETCHECK:
         return down_ ? BST_CHECKED : BST_UNCHECKED;

@@ -41,18 +41,10 @@ LRESULT TVectorImage::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
             return TRUE;
         }
         break;
-    case WM_GETDLGCODE: {
-        LRESULT code = DefaultProc(message, wParam, lParam);
-        auto* msg = reinterpret_cast<const MSG*>(lParam);
-        if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN)
-            code |= DLGC_WANTMESSAGE;
-        return code;
-    }
+    case WM_GETDLGCODE:
     case WM_KEYDOWN:
-        if (wParam == VK_RETURN) {
-            Click();
-            return 0;
-        }
+        if (auto handled = ClickOnReturn(message, wParam, lParam, [this] { Click(); }))
+            return *handled;
         break;
     default:
         break;
