@@ -12,3 +12,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # Everything static: the programs must need nothing but system DLLs.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+
+# Rebuilds of other checkouts of the same sources reuse earlier compilations
+# when ccache is installed; without it nothing changes.
+find_program(TIDORA_CCACHE ccache)
+if(TIDORA_CCACHE)
+  set(CMAKE_C_COMPILER_LAUNCHER ${TIDORA_CCACHE})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${TIDORA_CCACHE})
+endif()

@@ -12,16 +12,16 @@ public:
     RegistryKey() = default;
     ~RegistryKey()
     {
-        if (key_)
-            RegCloseKey(key_);
+        if (FKey)
+            RegCloseKey(FKey);
     }
     RegistryKey(const RegistryKey&) = delete;
     RegistryKey& operator=(const RegistryKey&) = delete;
-    HKEY* Receive() { return &key_; }
-    HKEY Get() const { return key_; }
+    HKEY* Receive() { return &FKey; }
+    HKEY Get() const { return FKey; }
 
 private:
-    HKEY key_ = nullptr;
+    HKEY FKey = nullptr;
 };
 
 }  // namespace

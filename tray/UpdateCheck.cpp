@@ -20,19 +20,19 @@ constexpr DWORD ReadPieceSize = 1025;
 
 class InternetHandle {
 public:
-    explicit InternetHandle(HINTERNET handle) : handle_(handle) {}
+    explicit InternetHandle(HINTERNET handle) : FHandle(handle) {}
     ~InternetHandle()
     {
-        if (handle_)
-            InternetCloseHandle(handle_);
+        if (FHandle)
+            InternetCloseHandle(FHandle);
     }
     InternetHandle(const InternetHandle&) = delete;
     InternetHandle& operator=(const InternetHandle&) = delete;
-    HINTERNET Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
+    HINTERNET Get() const { return FHandle; }
+    explicit operator bool() const { return FHandle != nullptr; }
 
 private:
-    HINTERNET handle_;
+    HINTERNET FHandle;
 };
 
 bool IsExistingFile(const std::wstring& path)

@@ -25,15 +25,15 @@ class TLogPixels {
 public:
     explicit TLogPixels(DWORD dpi)
     {
-        DWORD size = sizeof(old_);
-        hadValue_ = RegGetValueW(HKEY_CURRENT_USER, Key, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &old_, &size) ==
+        DWORD size = sizeof(FOld);
+        FHadValue = RegGetValueW(HKEY_CURRENT_USER, Key, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &FOld, &size) ==
                     ERROR_SUCCESS;
         Set(dpi);
     }
     ~TLogPixels()
     {
-        if (hadValue_)
-            Set(old_);
+        if (FHadValue)
+            Set(FOld);
         else
             RegDeleteKeyValueW(HKEY_CURRENT_USER, Key, L"LogPixels");
     }
@@ -44,8 +44,8 @@ private:
     {
         RegSetKeyValueW(HKEY_CURRENT_USER, Key, L"LogPixels", REG_DWORD, &dpi, sizeof(dpi));
     }
-    bool hadValue_ = false;
-    DWORD old_ = 0;
+    bool FHadValue = false;
+    DWORD FOld = 0;
 };
 
 class TidoraExe : public testing::Test {

@@ -93,8 +93,8 @@ void ClickButton(HWND button)
 TTidoraProcess::~TTidoraProcess()
 {
     Close();
-    if (process_)
-        CloseHandle(process_);
+    if (FProcess)
+        CloseHandle(FProcess);
 }
 
 bool TTidoraProcess::Start(bool waitForWindow, const std::wstring& path)
@@ -107,47 +107,47 @@ bool TTidoraProcess::Start(bool waitForWindow, const std::wstring& path)
     if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return false;
     CloseHandle(pi.hThread);
-    process_ = pi.hProcess;
-    pid_ = pi.dwProcessId;
+    FProcess = pi.hProcess;
+    FPid = pi.dwProcessId;
     if (!waitForWindow)
         return true;
     testenv::WaitUntil(
         [&] {
-            auto windows = ProcessWindows(pid_, L"TFrmTidora");
-            window_ = windows.empty() ? nullptr : windows.front();
-            return window_ && IsWindowVisible(window_) && !FindChildren(window_, L"Button", nullptr).empty();
+            auto windows = ProcessWindows(FPid, L"TFrmTidora");
+            FWindow = windows.empty() ? nullptr : windows.front();
+            return FWindow && IsWindowVisible(FWindow) && !FindChildren(FWindow, L"Button", nullptr).empty();
         },
         std::chrono::seconds(30));
-    return window_ != nullptr;
+    return FWindow != nullptr;
 }
 
 void TTidoraProcess::Close()
 {
     if (!Running())
         return;
-    if (window_ && IsWindow(window_))
-        PostMessageW(window_, WM_CLOSE, 0, 0);
+    if (FWindow && IsWindow(FWindow))
+        PostMessageW(FWindow, WM_CLOSE, 0, 0);
     if (!WaitForExit(10000)) {
-        TerminateProcess(process_, 1);
+        TerminateProcess(FProcess, 1);
         WaitForExit(5000);
     }
 }
 
 bool TTidoraProcess::WaitForExit(DWORD ms)
 {
-    return !process_ || WaitForSingleObject(process_, ms) == WAIT_OBJECT_0;
+    return !FProcess || WaitForSingleObject(FProcess, ms) == WAIT_OBJECT_0;
 }
 
 bool TTidoraProcess::Running() const
 {
-    return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+    return FProcess && WaitForSingleObject(FProcess, 0) == WAIT_TIMEOUT;
 }
 
 DWORD TTidoraProcess::ExitCode() const
 {
     DWORD code = STILL_ACTIVE;
-    if (process_)
-        GetExitCodeProcess(process_, &code);
+    if (FProcess)
+        GetExitCodeProcess(FProcess, &code);
     return code;
 }
 
@@ -155,7 +155,7 @@ DWORD TTidoraProcess::ExitCode() const
 // the window id i + 1.
 int TTidoraProcess::ShownCard() const
 {
-    HWND cards = FindChild(window_, L"TidoraCardPanel", nullptr);
+    HWND cards = FindChild(FWindow, L"TidoraCardPanel", nullptr);
     int shown = -1;
     for (int i = 0; i < 3; ++i) {
         HWND card = GetDlgItem(cards, i + 1);

@@ -34,15 +34,15 @@ public:
     bool WaitForExit(DWORD ms);
     bool Running() const;
     DWORD ExitCode() const;
-    DWORD Pid() const { return pid_; }
-    HWND Window() const { return window_; }
+    DWORD Pid() const { return FPid; }
+    HWND Window() const { return FWindow; }
 
     // The card panel's page now shown: 0 home, 1 autorun, 2 install; -1 none.
     int ShownCard() const;
-    HWND Control(const wchar_t* className, const wchar_t* text) const { return FindChild(window_, className, text); }
+    HWND Control(const wchar_t* className, const wchar_t* text) const { return FindChild(FWindow, className, text); }
 
 private:
-    HANDLE process_ = nullptr;
-    DWORD pid_ = 0;
-    HWND window_ = nullptr;
+    HANDLE FProcess = nullptr;
+    DWORD FPid = 0;
+    HWND FWindow = nullptr;
 };

@@ -111,27 +111,27 @@ std::wstring InstallId()
 // Writes a file for the duration of a test and puts back what was there.
 class TScopedFile {
 public:
-    TScopedFile(std::wstring path, const std::string& bytes) : path_(std::move(path))
+    TScopedFile(std::wstring path, const std::string& bytes) : FPath(std::move(path))
     {
-        hadFile_ = GetFileAttributesW(path_.c_str()) != INVALID_FILE_ATTRIBUTES;
-        if (hadFile_)
-            old_ = testenv::ReadFileBytes(path_);
-        CreateDirectoryW(path_.substr(0, path_.find_last_of(L'\\')).c_str(), nullptr);
-        testenv::WriteFileBytes(path_, bytes);
+        FHadFile = GetFileAttributesW(FPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+        if (FHadFile)
+            FOld = testenv::ReadFileBytes(FPath);
+        CreateDirectoryW(FPath.substr(0, FPath.find_last_of(L'\\')).c_str(), nullptr);
+        testenv::WriteFileBytes(FPath, bytes);
     }
     ~TScopedFile()
     {
-        if (hadFile_)
-            testenv::WriteFileBytes(path_, old_);
+        if (FHadFile)
+            testenv::WriteFileBytes(FPath, FOld);
         else
-            DeleteFileW(path_.c_str());
+            DeleteFileW(FPath.c_str());
     }
-    const std::wstring& Path() const { return path_; }
+    const std::wstring& Path() const { return FPath; }
 
 private:
-    std::wstring path_;
-    bool hadFile_ = false;
-    std::string old_;
+    std::wstring FPath;
+    bool FHadFile = false;
+    std::string FOld;
 };
 
 std::string Lines(const std::vector<std::wstring>& lines)

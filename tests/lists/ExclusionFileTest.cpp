@@ -28,7 +28,7 @@ protected:
         testenv::WriteFileBytes(path, bytes);
         return path;
     }
-    TNameList list_;
+    TNameList FList;
 };
 
 TEST_F(ExclusionFile, EveryEncodingAndLineEnd)
@@ -49,17 +49,17 @@ TEST_F(ExclusionFile, EveryEncodingAndLineEnd)
 
 TEST_F(ExclusionFile, AppendsWithoutDuplicateTest)
 {
-    LoadListResource(list_, L"file_white");
-    const size_t before = list_.Count();
-    ASSERT_EQ(LoadExclusionFile(list_, Write("game.exe*\r\ngame.exe*\r\nchrome.exe*\r\n")), TExclusionLoad::Loaded);
-    EXPECT_EQ(list_.Count(), before + 3);
-    EXPECT_TRUE(MatchList(list_, L"D:\\Games\\GAME.EXE", true));
+    LoadListResource(FList, L"file_white");
+    const size_t before = FList.Count();
+    ASSERT_EQ(LoadExclusionFile(FList, Write("game.exe*\r\ngame.exe*\r\nchrome.exe*\r\n")), TExclusionLoad::Loaded);
+    EXPECT_EQ(FList.Count(), before + 3);
+    EXPECT_TRUE(MatchList(FList, L"D:\\Games\\GAME.EXE", true));
 }
 
 TEST_F(ExclusionFile, MissingFileIsSkipped)
 {
-    EXPECT_EQ(LoadExclusionFile(list_, testenv::Dir() + L"\\none\\NoClean.txt"), TExclusionLoad::Missing);
-    EXPECT_EQ(list_.Count(), 0u);
+    EXPECT_EQ(LoadExclusionFile(FList, testenv::Dir() + L"\\none\\NoClean.txt"), TExclusionLoad::Missing);
+    EXPECT_EQ(FList.Count(), 0u);
 }
 
 TEST_F(ExclusionFile, FileHeldWithoutSharingIsUnreadable)
@@ -67,16 +67,16 @@ TEST_F(ExclusionFile, FileHeldWithoutSharingIsUnreadable)
     const std::wstring path = Write("game.exe*\r\n");
     HANDLE held = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(LoadExclusionFile(list_, path), TExclusionLoad::Unreadable);
+    EXPECT_EQ(LoadExclusionFile(FList, path), TExclusionLoad::Unreadable);
     CloseHandle(held);
-    EXPECT_EQ(list_.Count(), 0u);
-    EXPECT_EQ(LoadExclusionFile(list_, path), TExclusionLoad::Loaded);
+    EXPECT_EQ(FList.Count(), 0u);
+    EXPECT_EQ(LoadExclusionFile(FList, path), TExclusionLoad::Loaded);
 }
 
 TEST_F(ExclusionFile, PathTokensInExclusionLines)
 {
-    ASSERT_EQ(LoadExclusionFile(list_, Write("%AppData%\\Games\\\r\n")), TExclusionLoad::Loaded);
-    EXPECT_TRUE(MatchList(list_, GetSpecialFolder(CSIDL_APPDATA) + L"\\Games\\x.exe", true));
+    ASSERT_EQ(LoadExclusionFile(FList, Write("%AppData%\\Games\\\r\n")), TExclusionLoad::Loaded);
+    EXPECT_TRUE(MatchList(FList, GetSpecialFolder(CSIDL_APPDATA) + L"\\Games\\x.exe", true));
 }
 
 TEST(ExclusionFilePaths, BesideTheProgramThenRoamingAppData)

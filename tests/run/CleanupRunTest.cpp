@@ -77,7 +77,7 @@ bool PumpUntil(const std::function<bool()>& condition, DWORD milliseconds)
 class CleanupRunTest : public ::testing::Test {
 protected:
     void SetUp() override { service::Reset(); }
-    std::wstring dir_ = testenv::MakeTempDir(L"run");
+    std::wstring FDir = testenv::MakeTempDir(L"run");
 };
 
 }  // namespace
@@ -139,10 +139,10 @@ TEST(SelectForTermination, MarksWhatTheDefaultListDoesNotProtect)
 
 TEST_F(CleanupRunTest, TerminationAndChecksSetTheFinalStates)
 {
-    ChildProcess keep({}, ChildProcess::CopyAs(dir_, L"keep-me.exe"));
-    ChildProcess end({}, ChildProcess::CopyAs(dir_, L"end-me.exe"));
-    ChildProcess early({L"", 1500}, ChildProcess::CopyAs(dir_, L"gone-early.exe"));
-    ChildProcess stubborn({}, ChildProcess::CopyAs(dir_, L"not-ended.exe"));
+    ChildProcess keep({}, ChildProcess::CopyAs(FDir, L"keep-me.exe"));
+    ChildProcess end({}, ChildProcess::CopyAs(FDir, L"end-me.exe"));
+    ChildProcess early({L"", 1500}, ChildProcess::CopyAs(FDir, L"gone-early.exe"));
+    ChildProcess stubborn({}, ChildProcess::CopyAs(FDir, L"not-ended.exe"));
     ASSERT_TRUE(keep.Started() && end.Started() && early.Started() && stubborn.Started());
     testenv::WaitUntil([&] { return !GetProcessImagePath(early.Pid()).empty(); });
 
@@ -177,9 +177,9 @@ TEST_F(CleanupRunTest, TerminationAndChecksSetTheFinalStates)
 
 TEST_F(CleanupRunTest, ARunEndsWhatIsNotProtectedReportsItAndNamesTheResultPage)
 {
-    ChildProcess keep({}, ChildProcess::CopyAs(dir_, L"keep-run.exe"));
-    ChildProcess first({}, ChildProcess::CopyAs(dir_, L"end-run-1.exe"));
-    ChildProcess second({L"End run window"}, ChildProcess::CopyAs(dir_, L"end-run-2.exe"));
+    ChildProcess keep({}, ChildProcess::CopyAs(FDir, L"keep-run.exe"));
+    ChildProcess first({}, ChildProcess::CopyAs(FDir, L"end-run-1.exe"));
+    ChildProcess second({L"End run window"}, ChildProcess::CopyAs(FDir, L"end-run-2.exe"));
     ASSERT_TRUE(keep.Started() && first.Started() && second.Started());
     TNameList fileWhite = ProtectEverythingRunning();
     for (const wchar_t* unprotected : {L"end-run-1.exe*", L"end-run-2.exe*"})

@@ -5,7 +5,7 @@
 
 namespace {
 
-const TPathTokenTable kTokens = {
+const TPathTokenTable Tokens = {
     {L"%SystemRoot%", L"C:\\Windows"},
     {L"%ProgramFiles(x86)%", L"C:\\Program Files (x86)"},
     {L"%ProgramFiles%", L"C:\\Program Files"},
@@ -20,19 +20,19 @@ TProcessInfo Process(DWORD pid, const wchar_t* file, int state)
     return p;
 }
 
-const std::wstring kMemory = LR"({"cate":"memory","old":"1073741824","new":"5368709120","tot":"17179869184"})";
-const TReportMemory kFigures{1073741824LL, 5368709120LL, 17179869184LL};
+const std::wstring Memory = LR"({"cate":"memory","old":"1073741824","new":"5368709120","tot":"17179869184"})";
+const TReportMemory Figures{1073741824LL, 5368709120LL, 17179869184LL};
 
 }  // namespace
 
 TEST(BuildReportBody, MemoryAndCleanRecordsOnlyWhenNeitherPageWasOpened)
 {
     const TProcessList processes = {Process(4, L"C:\\Windows\\System32\\notepad.exe", -1), Process(8, L"Registry", 1)};
-    EXPECT_EQ(BuildReportBody(kFigures, processes, std::nullopt, std::nullopt, kTokens),
-              L"[" + kMemory +
+    EXPECT_EQ(BuildReportBody(Figures, processes, std::nullopt, std::nullopt, Tokens),
+              L"[" + Memory +
                   LR"(,{"cate":"clean","file":"%SystemRoot%\\System32\\notepad.exe","state":"-1"})"
                   LR"(,{"cate":"clean","file":"Registry","state":"1"}])");
-    EXPECT_EQ(BuildReportBody({0, 0, 0}, {}, std::nullopt, std::nullopt, kTokens),
+    EXPECT_EQ(BuildReportBody({0, 0, 0}, {}, std::nullopt, std::nullopt, Tokens),
               LR"([{"cate":"memory","old":"0","new":"0","tot":"0"}])");
 }
 
@@ -44,8 +44,8 @@ TEST(BuildReportBody, StartAndInstallRecordsFollowInListOrder)
         {L"\\Tasks\\Update", L"SCHE"},
     };
     const std::vector<TReportInstall> installs = {{L"보안 \"모듈\" 1/2", L"가나"}, {L"", L""}};
-    EXPECT_EQ(BuildReportBody(kFigures, processes, starts, installs, kTokens),
-              L"[" + kMemory +
+    EXPECT_EQ(BuildReportBody(Figures, processes, starts, installs, Tokens),
+              L"[" + Memory +
                   LR"(,{"cate":"clean","file":"%ProgramFiles(x86)%\\Kakao\\KakaoTalk.exe","state":"-2"})"
                   LR"(,{"cate":"start","item":"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Updater","from":"HKCU"})"
                   LR"(,{"cate":"start","item":"\\Tasks\\Update","from":"SCHE"})"
@@ -55,16 +55,16 @@ TEST(BuildReportBody, StartAndInstallRecordsFollowInListOrder)
 
 TEST(BuildReportBody, AnOpenedPageWithNoEntriesAddsNothing)
 {
-    EXPECT_EQ(BuildReportBody(kFigures, {}, std::vector<TReportStart>{}, std::vector<TReportInstall>{}, kTokens),
-              L"[" + kMemory + L"]");
-    EXPECT_EQ(BuildReportBody(kFigures, {}, std::nullopt, std::vector<TReportInstall>{{L"A", L"B"}}, kTokens),
-              L"[" + kMemory + LR"(,{"cate":"install","displayname":"A","publisher":"B"}])");
+    EXPECT_EQ(BuildReportBody(Figures, {}, std::vector<TReportStart>{}, std::vector<TReportInstall>{}, Tokens),
+              L"[" + Memory + L"]");
+    EXPECT_EQ(BuildReportBody(Figures, {}, std::nullopt, std::vector<TReportInstall>{{L"A", L"B"}}, Tokens),
+              L"[" + Memory + LR"(,{"cate":"install","displayname":"A","publisher":"B"}])");
 }
 
 TEST(BuildReportBody, IsPureAsciiWhateverThePathsHold)
 {
     const TProcessList processes = {Process(4, L"C:\\게임\\가.exe", -1), Process(5, L"C:\\x\\tab\there.exe", 1)};
-    const std::wstring body = BuildReportBody(kFigures, processes, std::nullopt, std::nullopt, kTokens);
+    const std::wstring body = BuildReportBody(Figures, processes, std::nullopt, std::nullopt, Tokens);
     for (wchar_t c : body)
         ASSERT_LT(c, 0x80) << body;
     EXPECT_NE(body.find(LR"("file":"C:\\\uAC8C\uC784\\\uAC00.exe")"), std::wstring::npos) << body;

@@ -8,9 +8,9 @@
 
 namespace {
 
-const std::wstring kKorean = L"한글 답변";
-const std::string kKoreanUtf8 = "\xED\x95\x9C\xEA\xB8\x80 \xEB\x8B\xB5\xEB\xB3\x80";
-const std::string kKoreanEucKr = "\xC7\xD1\xB1\xDB \xB4\xE4\xBA\xAF";
+const std::wstring Korean = L"한글 답변";
+const std::string KoreanUtf8 = "\xED\x95\x9C\xEA\xB8\x80 \xEB\x8B\xB5\xEB\xB3\x80";
+const std::string KoreanEucKr = "\xC7\xD1\xB1\xDB \xB4\xE4\xBA\xAF";
 
 std::string Gzip(const std::string& data)
 {
@@ -54,18 +54,18 @@ TEST(DecodeAnswerText, OnlyUtf8IsReadAsUtf8AndEverythingElseAsEucKr)
         bool detect;
         std::wstring text;
     } cases[] = {
-        {kKoreanUtf8, L"utf-8", false, kKorean},
-        {kKoreanEucKr, L"euc-kr", false, kKorean},
-        {kKoreanEucKr, L"ks_c_5601-1987", false, kKorean},
-        {kKoreanEucKr, L"utf8", false, kKorean},  // only the exact name means UTF-8
+        {KoreanUtf8, L"utf-8", false, Korean},
+        {KoreanEucKr, L"euc-kr", false, Korean},
+        {KoreanEucKr, L"ks_c_5601-1987", false, Korean},
+        {KoreanEucKr, L"utf8", false, Korean},  // only the exact name means UTF-8
         {"plain ascii", L"iso-8859-1", false, L"plain ascii"},
-        {kKoreanUtf8, L"euc-kr", true, kKorean},   // detection sees UTF-8
-        {kKoreanEucKr, L"euc-kr", true, kKorean},  // and leaves EUC-KR alone
+        {KoreanUtf8, L"euc-kr", true, Korean},   // detection sees UTF-8
+        {KoreanEucKr, L"euc-kr", true, Korean},  // and leaves EUC-KR alone
         {"", L"utf-8", false, L""},
     };
     for (const auto& c : cases)
         EXPECT_EQ(DecodeAnswerText(c.bytes, c.charset, c.detect), c.text) << c.bytes;
-    EXPECT_NE(DecodeAnswerText(kKoreanUtf8, L"euc-kr", false), kKorean);
+    EXPECT_NE(DecodeAnswerText(KoreanUtf8, L"euc-kr", false), Korean);
 }
 
 TEST(GunzipBytes, InflatesGzipAndRefusesAnythingElse)
@@ -73,7 +73,7 @@ TEST(GunzipBytes, InflatesGzipAndRefusesAnythingElse)
     std::string big(300000, 'x');
     for (size_t i = 0; i < big.size(); i += 7)
         big[i] = static_cast<char>('a' + i % 26);
-    EXPECT_EQ(GunzipBytes(Gzip(kKoreanUtf8)), kKoreanUtf8);
+    EXPECT_EQ(GunzipBytes(Gzip(KoreanUtf8)), KoreanUtf8);
     EXPECT_EQ(GunzipBytes(Gzip(big)), big);
     EXPECT_EQ(GunzipBytes(Gzip("")), "");
     EXPECT_FALSE(GunzipBytes("not gzip at all"));

@@ -22,14 +22,14 @@ namespace {
 // Keeps HKCU\Software\Morvane "MUID" as it was before the test.
 class InstallIdKeeper {
 public:
-    InstallIdKeeper() { saved_ = Read(); }
+    InstallIdKeeper() { FSaved = Read(); }
     ~InstallIdKeeper()
     {
-        if (saved_.empty())
+        if (FSaved.empty())
             Delete();
         else
-            RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Morvane", L"MUID", REG_SZ, saved_.c_str(),
-                            static_cast<DWORD>((saved_.size() + 1) * sizeof(wchar_t)));
+            RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Morvane", L"MUID", REG_SZ, FSaved.c_str(),
+                            static_cast<DWORD>((FSaved.size() + 1) * sizeof(wchar_t)));
     }
     static void Delete() { RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Morvane", L"MUID"); }
     static std::wstring Read()
@@ -43,7 +43,7 @@ public:
     }
 
 private:
-    std::wstring saved_;
+    std::wstring FSaved;
 };
 
 std::wstring Two(int value)
@@ -206,7 +206,7 @@ TEST(StartupAnswer, MergesTheListAdditionsOfAJsonObjectOnly)
 class RequestServiceTest : public ::testing::Test {
 protected:
     void SetUp() override { service::Reset(); }
-    InstallIdKeeper keeper_;
+    InstallIdKeeper FKeeper;
 };
 
 TEST_F(RequestServiceTest, PostsTheBodyAsJsonWithTheReportHeaders)

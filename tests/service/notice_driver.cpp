@@ -84,29 +84,29 @@ void ClickNoticeButton(HWND dialog, int id)
 }
 
 NoticeDriver::NoticeDriver(std::function<void(HWND, NoticeFacts&)> act, DWORD waitMs)
-    : thread_([this, act, waitMs] {
+    : FThread([this, act, waitMs] {
           HWND dialog = nullptr;
           if (!testenv::WaitUntil([&] { return (dialog = FindNotice()) != nullptr; },
                                   std::chrono::milliseconds(waitMs)))
               return;
           Sleep(200);  // let it paint
-          facts_ = ReadNotice(dialog);
-          act(dialog, facts_);
+          FFacts = ReadNotice(dialog);
+          act(dialog, FFacts);
       })
 {
 }
 
 NoticeDriver::~NoticeDriver()
 {
-    if (thread_.joinable())
-        thread_.join();
+    if (FThread.joinable())
+        FThread.join();
 }
 
 const NoticeFacts& NoticeDriver::Facts()
 {
-    if (thread_.joinable())
-        thread_.join();
-    return facts_;
+    if (FThread.joinable())
+        FThread.join();
+    return FFacts;
 }
 
 bool PumpUntil(const std::function<bool()>& condition, DWORD milliseconds)

@@ -45,8 +45,8 @@ public:
     const NoticeFacts& Facts();
 
 private:
-    NoticeFacts facts_;
-    std::thread thread_;
+    NoticeFacts FFacts;
+    std::thread FThread;
 };
 
 // Processes the calling thread's messages until the condition holds.

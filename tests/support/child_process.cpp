@@ -17,35 +17,35 @@ ChildProcess::ChildProcess(const Options& options, const std::wstring& exe)
     if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return;
     CloseHandle(pi.hThread);
-    process_ = pi.hProcess;
-    pid_ = pi.dwProcessId;
+    FProcess = pi.hProcess;
+    FPid = pi.dwProcessId;
     // A window is only findable once the child has created it.
     if (!options.window.empty())
-        WaitForInputIdle(process_, 5000);
+        WaitForInputIdle(FProcess, 5000);
 }
 
 ChildProcess::~ChildProcess()
 {
     Terminate();
-    if (process_)
-        CloseHandle(process_);
+    if (FProcess)
+        CloseHandle(FProcess);
 }
 
 bool ChildProcess::IsRunning() const
 {
-    return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+    return FProcess && WaitForSingleObject(FProcess, 0) == WAIT_TIMEOUT;
 }
 
 bool ChildProcess::WaitForExit(DWORD ms) const
 {
-    return !process_ || WaitForSingleObject(process_, ms) == WAIT_OBJECT_0;
+    return !FProcess || WaitForSingleObject(FProcess, ms) == WAIT_OBJECT_0;
 }
 
 void ChildProcess::Terminate()
 {
     if (IsRunning()) {
-        TerminateProcess(process_, 1);
-        WaitForSingleObject(process_, 5000);
+        TerminateProcess(FProcess, 1);
+        WaitForSingleObject(FProcess, 5000);
     }
 }
 

@@ -19,8 +19,8 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    bool Started() const { return process_ != nullptr; }
-    DWORD Pid() const { return pid_; }
+    bool Started() const { return FProcess != nullptr; }
+    DWORD Pid() const { return FPid; }
     bool IsRunning() const;
     bool WaitForExit(DWORD ms) const;
     void Terminate();
@@ -30,6 +30,6 @@ public:
     static std::wstring TestChildPath();
 
 private:
-    HANDLE process_ = nullptr;
-    DWORD pid_ = 0;
+    HANDLE FProcess = nullptr;
+    DWORD FPid = 0;
 };

@@ -2,12 +2,12 @@
 
 #include <atomic>
 
-RegistrySandbox::RegistrySandbox(HKEY root) : root_(root)
+RegistrySandbox::RegistrySandbox(HKEY root) : FRoot(root)
 {
     static std::atomic<int> counter{0};
-    path_ = L"Software\\TidoraTest\\" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+    FPath = L"Software\\TidoraTest\\" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
     HKEY key = nullptr;
-    if (RegCreateKeyExW(root_, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key,
+    if (RegCreateKeyExW(FRoot, FPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key,
                         nullptr) == ERROR_SUCCESS)
         RegCloseKey(key);
 }
@@ -15,9 +15,9 @@ RegistrySandbox::RegistrySandbox(HKEY root) : root_(root)
 RegistrySandbox::~RegistrySandbox()
 {
     HKEY parent = nullptr;
-    if (RegOpenKeyExW(root_, L"Software\\TidoraTest", 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &parent) ==
+    if (RegOpenKeyExW(FRoot, L"Software\\TidoraTest", 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &parent) ==
         ERROR_SUCCESS) {
-        RegDeleteTreeW(parent, path_.substr(path_.find_last_of(L'\\') + 1).c_str());
+        RegDeleteTreeW(parent, FPath.substr(FPath.find_last_of(L'\\') + 1).c_str());
         RegCloseKey(parent);
     }
 }
@@ -39,12 +39,12 @@ void SetValue(HKEY root, const std::wstring& path, const std::wstring& name, DWO
 
 void RegistrySandbox::SetString(const std::wstring& subkey, const std::wstring& name, const std::wstring& value) const
 {
-    std::wstring path = subkey.empty() ? path_ : path_ + L"\\" + subkey;
-    SetValue(root_, path, name, REG_SZ, value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    std::wstring path = subkey.empty() ? FPath : FPath + L"\\" + subkey;
+    SetValue(FRoot, path, name, REG_SZ, value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
 void RegistrySandbox::SetDword(const std::wstring& subkey, const std::wstring& name, DWORD value) const
 {
-    std::wstring path = subkey.empty() ? path_ : path_ + L"\\" + subkey;
-    SetValue(root_, path, name, REG_DWORD, &value, sizeof(value));
+    std::wstring path = subkey.empty() ? FPath : FPath + L"\\" + subkey;
+    SetValue(FRoot, path, name, REG_DWORD, &value, sizeof(value));
 }

@@ -13,14 +13,14 @@ public:
     RegistrySandbox(const RegistrySandbox&) = delete;
     RegistrySandbox& operator=(const RegistrySandbox&) = delete;
 
-    HKEY Root() const { return root_; }
+    HKEY Root() const { return FRoot; }
     // Key path below the root, e.g. Software\TidoraTest\1234-1
-    const std::wstring& Path() const { return path_; }
+    const std::wstring& Path() const { return FPath; }
     // Writes a string value (REG_SZ) below the sandbox, creating subkeys.
     void SetString(const std::wstring& subkey, const std::wstring& name, const std::wstring& value) const;
     void SetDword(const std::wstring& subkey, const std::wstring& name, DWORD value) const;
 
 private:
-    HKEY root_;
-    std::wstring path_;
+    HKEY FRoot;
+    std::wstring FPath;
 };

@@ -15,15 +15,15 @@ public:
     explicit AppDataVariable(const wchar_t* value)
     {
         wchar_t old[MAX_PATH] = {};
-        had_ = GetEnvironmentVariableW(L"AppData", old, MAX_PATH) > 0;
-        old_ = old;
+        FHad = GetEnvironmentVariableW(L"AppData", old, MAX_PATH) > 0;
+        FOld = old;
         SetEnvironmentVariableW(L"AppData", value);
     }
-    ~AppDataVariable() { SetEnvironmentVariableW(L"AppData", had_ ? old_.c_str() : nullptr); }
+    ~AppDataVariable() { SetEnvironmentVariableW(L"AppData", FHad ? FOld.c_str() : nullptr); }
 
 private:
-    bool had_ = false;
-    std::wstring old_;
+    bool FHad = false;
+    std::wstring FOld;
 };
 
 bool IsDirectory(const std::wstring& path)

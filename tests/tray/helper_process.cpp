@@ -88,46 +88,46 @@ HelperProcess::HelperProcess(const std::wstring& folder, const std::wstring& arg
                         block.data(), folder.c_str(), &si, &pi))
         return;
     CloseHandle(pi.hThread);
-    process_ = pi.hProcess;
-    pid_ = pi.dwProcessId;
+    FProcess = pi.hProcess;
+    FPid = pi.dwProcessId;
 }
 
 HelperProcess::~HelperProcess()
 {
     Terminate();
-    if (process_)
-        CloseHandle(process_);
+    if (FProcess)
+        CloseHandle(FProcess);
 }
 
 bool HelperProcess::IsRunning() const
 {
-    return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+    return FProcess && WaitForSingleObject(FProcess, 0) == WAIT_TIMEOUT;
 }
 
 bool HelperProcess::WaitForExit(DWORD ms) const
 {
-    return !process_ || WaitForSingleObject(process_, ms) == WAIT_OBJECT_0;
+    return !FProcess || WaitForSingleObject(FProcess, ms) == WAIT_OBJECT_0;
 }
 
 DWORD HelperProcess::ExitCode() const
 {
     DWORD code = STILL_ACTIVE;
-    if (process_)
-        GetExitCodeProcess(process_, &code);
+    if (FProcess)
+        GetExitCodeProcess(FProcess, &code);
     return code;
 }
 
 void HelperProcess::Terminate()
 {
     if (IsRunning()) {
-        TerminateProcess(process_, 1);
-        WaitForSingleObject(process_, 5000);
+        TerminateProcess(FProcess, 1);
+        WaitForSingleObject(FProcess, 5000);
     }
 }
 
 HWND HelperProcess::FindWindowOfClass(const wchar_t* className) const
 {
-    WindowSearch search{pid_, className, nullptr};
+    WindowSearch search{FPid, className, nullptr};
     EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }

@@ -28,8 +28,8 @@ public:
     HelperProcess(const HelperProcess&) = delete;
     HelperProcess& operator=(const HelperProcess&) = delete;
 
-    bool Started() const { return process_ != nullptr; }
-    DWORD Pid() const { return pid_; }
+    bool Started() const { return FProcess != nullptr; }
+    DWORD Pid() const { return FPid; }
     bool IsRunning() const;
     bool WaitForExit(DWORD ms) const;
     // The exit code once ended; STILL_ACTIVE while running.
@@ -41,8 +41,8 @@ public:
     HWND WaitForWindowOfClass(const wchar_t* className, DWORD timeoutMs = 10000) const;
 
 private:
-    HANDLE process_ = nullptr;
-    DWORD pid_ = 0;
+    HANDLE FProcess = nullptr;
+    DWORD FPid = 0;
 };
 
 // Texts of a message box of another process.

@@ -66,12 +66,12 @@ std::wstring GetString(HKEY root, const std::wstring& keyPath, const std::wstrin
     return text.substr(0, text.find(L'\0'));
 }
 
-SavedRegistryKey::SavedRegistryKey(HKEY root, std::wstring keyPath) : root_(root), keyPath_(std::move(keyPath))
+SavedRegistryKey::SavedRegistryKey(HKEY root, std::wstring keyPath) : FRoot(root), FKeyPath(std::move(keyPath))
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(root_, keyPath_.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(FRoot, FKeyPath.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
         return;
-    existed_ = true;
+    FExisted = true;
     for (DWORD index = 0;; ++index) {
         wchar_t name[16384];
         DWORD nameLength = 16384;
@@ -80,18 +80,18 @@ SavedRegistryKey::SavedRegistryKey(HKEY root, std::wstring keyPath) : root_(root
         if (RegEnumValueW(key, index, name, &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
             break;
         Value value{name, type, {}};
-        GetValue(root_, keyPath_, value.name, value.type, value.data);
-        values_.push_back(std::move(value));
+        GetValue(FRoot, FKeyPath, value.name, value.type, value.data);
+        FValues.push_back(std::move(value));
     }
     RegCloseKey(key);
 }
 
 SavedRegistryKey::~SavedRegistryKey()
 {
-    DeleteKeyTree(root_, keyPath_);
-    if (!existed_)
+    DeleteKeyTree(FRoot, FKeyPath);
+    if (!FExisted)
         return;
-    CreateKey(root_, keyPath_);
-    for (const Value& value : values_)
-        SetValue(root_, keyPath_, value.name, value.type, value.data.data(), static_cast<DWORD>(value.data.size()));
+    CreateKey(FRoot, FKeyPath);
+    for (const Value& value : FValues)
+        SetValue(FRoot, FKeyPath, value.name, value.type, value.data.data(), static_cast<DWORD>(value.data.size()));
 }

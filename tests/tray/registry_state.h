@@ -21,10 +21,10 @@ private:
         DWORD type;
         std::vector<BYTE> data;
     };
-    HKEY root_;
-    std::wstring keyPath_;
-    bool existed_ = false;
-    std::vector<Value> values_;
+    HKEY FRoot;
+    std::wstring FKeyPath;
+    bool FExisted = false;
+    std::vector<Value> FValues;
 };
 
 // Small registry steps for the tests (64-bit view).

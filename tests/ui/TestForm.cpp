@@ -15,7 +15,7 @@ void PumpMessages()
     }
 }
 
-TPixels::TPixels(int width, int height) : width_(width), height_(height)
+TPixels::TPixels(int width, int height) : FWidth(width), FHeight(height)
 {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -24,23 +24,23 @@ TPixels::TPixels(int width, int height) : width_(width), height_(height)
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    dc_ = CreateCompatibleDC(nullptr);
+    FDc = CreateCompatibleDC(nullptr);
     void* bits = nullptr;
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bits_ = static_cast<unsigned*>(bits);
-    old_ = SelectObject(dc_, bitmap_);
+    FBitmap = CreateDIBSection(FDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    FBits = static_cast<unsigned*>(bits);
+    FOld = SelectObject(FDc, FBitmap);
 }
 
 TPixels::~TPixels()
 {
-    SelectObject(dc_, old_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
+    SelectObject(FDc, FOld);
+    DeleteObject(FBitmap);
+    DeleteDC(FDc);
 }
 
 COLORREF TPixels::At(int x, int y) const
 {
     GdiFlush();
-    unsigned v = bits_[y * width_ + x];
+    unsigned v = FBits[y * FWidth + x];
     return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
 }

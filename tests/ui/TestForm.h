@@ -24,7 +24,7 @@ public:
     TPixels(const TPixels&) = delete;
     TPixels& operator=(const TPixels&) = delete;
 
-    HDC Dc() const { return dc_; }
+    HDC Dc() const { return FDc; }
     COLORREF At(int x, int y) const;
     // Pixels inside [left, right) x [top, bottom) matching `test`.
     template <class F>
@@ -39,9 +39,9 @@ public:
     }
 
 private:
-    int width_, height_;
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ old_ = nullptr;
-    unsigned* bits_ = nullptr;
+    int FWidth, FHeight;
+    HDC FDc = nullptr;
+    HBITMAP FBitmap = nullptr;
+    HGDIOBJ FOld = nullptr;
+    unsigned* FBits = nullptr;
 };

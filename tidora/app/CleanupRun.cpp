@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr int kChecks = 4;
-constexpr DWORD kCheckInterval = 1000;
+constexpr int Checks = 4;
+constexpr DWORD CheckInterval = 1000;
 
 }  // namespace
 
@@ -64,8 +64,8 @@ TCleanupRunOutcome RunCleanup(TCleanupRunInput input)
     SelectForTermination(outcome.Processes, input.FileWhite);
     TerminateSelected(outcome.Processes);
     // Always all four checks, also when nothing is left to look for.
-    for (int check = 0; check < kChecks; ++check) {
-        Sleep(kCheckInterval);
+    for (int check = 0; check < Checks; ++check) {
+        Sleep(CheckInterval);
         CheckTerminated(outcome.Processes);
     }
 

@@ -63,10 +63,10 @@ std::wstring Demangle(const std::string& raw)
 // loaded image's section headers give.
 const TCoffSymbols::TTable& TCoffSymbols::Load(HMODULE module)
 {
-    auto found = tables_.find(module);
-    if (found != tables_.end())
+    auto found = FTables.find(module);
+    if (found != FTables.end())
         return found->second;
-    TTable& table = tables_[module];
+    TTable& table = FTables[module];
 
     wchar_t path[MAX_PATH];
     DWORD n = GetModuleFileNameW(module, path, MAX_PATH);

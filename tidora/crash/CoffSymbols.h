@@ -20,5 +20,5 @@ private:
     };
     const TTable& Load(HMODULE module);
 
-    std::map<HMODULE, TTable> tables_;
+    std::map<HMODULE, TTable> FTables;
 };

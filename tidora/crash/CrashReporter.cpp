@@ -86,11 +86,11 @@ thread_local TThrowRecord lastThrow;
 class TReporter {
 public:
     void Start();
-    bool Ready() const { return threadId_ != 0; }
+    bool Ready() const { return FThreadId != 0; }
     // Queues work for the reporter thread; Describe and Dump signal the
     // job's events when done, Fatal ends the process.
     void Submit(TWork work, TJobPtr job);
-    DWORD ThreadId() const { return threadId_; }
+    DWORD ThreadId() const { return FThreadId; }
     std::atomic<bool> DialogOpen{false};
 
 private:
@@ -99,12 +99,12 @@ private:
     void Describe(TJob& job);
     void Dump(TJob& job);
 
-    std::mutex lock_;
-    std::condition_variable wake_;
-    std::deque<std::pair<TWork, TJobPtr>> queue_;
-    DWORD threadId_ = 0;
-    TDbgHelp* dbgHelp_ = nullptr;
-    TCoffSymbols* coff_ = nullptr;
+    std::mutex FLock;
+    std::condition_variable FWake;
+    std::deque<std::pair<TWork, TJobPtr>> FQueue;
+    DWORD FThreadId = 0;
+    TDbgHelp* FDbgHelp = nullptr;
+    TCoffSymbols* FCoff = nullptr;
 };
 
 TReporter reporter;
@@ -202,20 +202,20 @@ std::wstring ReportText(const TJob& job)
 
 void TReporter::Start()
 {
-    HANDLE thread = CreateThread(nullptr, 256 * 1024, ThreadMain, this, 0, &threadId_);
+    HANDLE thread = CreateThread(nullptr, 256 * 1024, ThreadMain, this, 0, &FThreadId);
     if (thread)
         CloseHandle(thread);
     else
-        threadId_ = 0;
+        FThreadId = 0;
 }
 
 void TReporter::Submit(TWork work, TJobPtr job)
 {
     {
-        std::lock_guard<std::mutex> guard(lock_);
-        queue_.emplace_back(work, std::move(job));
+        std::lock_guard<std::mutex> guard(FLock);
+        FQueue.emplace_back(work, std::move(job));
     }
-    wake_.notify_one();
+    FWake.notify_one();
 }
 
 DWORD WINAPI TReporter::ThreadMain(void* param)
@@ -228,15 +228,15 @@ void TReporter::Run()
 {
     TDbgHelp dbgHelp;
     TCoffSymbols coff;
-    dbgHelp_ = &dbgHelp;
-    coff_ = &coff;
+    FDbgHelp = &dbgHelp;
+    FCoff = &coff;
     for (;;) {
         std::pair<TWork, TJobPtr> next;
         {
-            std::unique_lock<std::mutex> guard(lock_);
-            wake_.wait(guard, [this] { return !queue_.empty(); });
-            next = std::move(queue_.front());
-            queue_.pop_front();
+            std::unique_lock<std::mutex> guard(FLock);
+            FWake.wait(guard, [this] { return !FQueue.empty(); });
+            next = std::move(FQueue.front());
+            FQueue.pop_front();
         }
         TJob& job = *next.second;
         switch (next.first) {
@@ -260,9 +260,9 @@ void TReporter::Run()
 void TReporter::Describe(TJob& job)
 {
     if (job.Kind == TJobKind::Fault && job.Pointers && job.Thread)
-        job.Frames = WalkStoppedThread(*dbgHelp_, job.Thread, *job.Pointers->ContextRecord);
-    job.StackText = FormatStack(*dbgHelp_, *coff_, job.Frames);
-    job.DumpPath = dbgHelp_->WriteDump ? NewDumpPath() : std::wstring();
+        job.Frames = WalkStoppedThread(*FDbgHelp, job.Thread, *job.Pointers->ContextRecord);
+    job.StackText = FormatStack(*FDbgHelp, *FCoff, job.Frames);
+    job.DumpPath = FDbgHelp->WriteDump ? NewDumpPath() : std::wstring();
     SetEvent(job.Described);
 }
 
@@ -279,7 +279,7 @@ void TReporter::Dump(TJob& job)
             exception.ThreadId = job.ThreadId;
             exception.ExceptionPointers = job.Pointers;
             exception.ClientPointers = FALSE;
-            written = dbgHelp_->WriteDump(GetCurrentProcess(), GetCurrentProcessId(), file, MiniDumpNormal,
+            written = FDbgHelp->WriteDump(GetCurrentProcess(), GetCurrentProcessId(), file, MiniDumpNormal,
                                           job.Pointers ? &exception : nullptr, nullptr, nullptr) != FALSE;
             CloseHandle(file);
             if (!written)

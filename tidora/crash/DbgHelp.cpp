@@ -28,42 +28,42 @@ TDbgHelp::TDbgHelp()
     if (n == 0 || n >= MAX_PATH)
         return;
     std::wstring path = std::wstring(system, n) + L"\\dbghelp.dll";
-    module_ = LoadLibraryW(path.c_str());
-    if (!module_)
+    FModule = LoadLibraryW(path.c_str());
+    if (!FModule)
         return;
-    Load(module_, "SymInitializeW", initialize_);
-    Load(module_, "SymSetOptions", setOptions_);
-    Load(module_, "SymLoadModuleExW", loadModule_);
-    Load(module_, "SymFromAddrW", SymFromAddr);
-    Load(module_, "SymGetModuleBase64", GetModuleBase);
-    Load(module_, "SymFunctionTableAccess64", FunctionTableAccess);
-    Load(module_, "StackWalk64", StackWalk);
-    Load(module_, "MiniDumpWriteDump", WriteDump);
+    Load(FModule, "SymInitializeW", FInitialize);
+    Load(FModule, "SymSetOptions", FSetOptions);
+    Load(FModule, "SymLoadModuleExW", FLoadModule);
+    Load(FModule, "SymFromAddrW", SymFromAddr);
+    Load(FModule, "SymGetModuleBase64", GetModuleBase);
+    Load(FModule, "SymFunctionTableAccess64", FunctionTableAccess);
+    Load(FModule, "StackWalk64", StackWalk);
+    Load(FModule, "MiniDumpWriteDump", WriteDump);
 }
 
 bool TDbgHelp::InitSymbols()
 {
-    if (symbolsTried_)
-        return symbolsReady_;
-    symbolsTried_ = true;
-    if (!initialize_)
+    if (FSymbolsTried)
+        return FSymbolsReady;
+    FSymbolsTried = true;
+    if (!FInitialize)
         return false;
-    if (setOptions_)
-        setOptions_(SYMOPT_UNDNAME | SYMOPT_DEFERRED_LOADS | SYMOPT_FAIL_CRITICAL_ERRORS | SYMOPT_NO_PROMPTS);
+    if (FSetOptions)
+        FSetOptions(SYMOPT_UNDNAME | SYMOPT_DEFERRED_LOADS | SYMOPT_FAIL_CRITICAL_ERRORS | SYMOPT_NO_PROMPTS);
     // Modules are loaded one by one as frames need them: taking in the whole
     // process is slow and reads modules no frame lies in.
     std::wstring searchPath = ExeFolder();
-    symbolsReady_ = initialize_(GetCurrentProcess(), searchPath.empty() ? nullptr : searchPath.c_str(), FALSE) != FALSE;
-    return symbolsReady_;
+    FSymbolsReady = FInitialize(GetCurrentProcess(), searchPath.empty() ? nullptr : searchPath.c_str(), FALSE) != FALSE;
+    return FSymbolsReady;
 }
 
 void TDbgHelp::LoadModule(HMODULE base)
 {
-    if (!base || !InitSymbols() || !loadModule_ || !loaded_.insert(base).second)
+    if (!base || !InitSymbols() || !FLoadModule || !FLoaded.insert(base).second)
         return;
     wchar_t path[MAX_PATH];
     DWORD n = GetModuleFileNameW(base, path, MAX_PATH);
     if (n == 0 || n >= MAX_PATH)
         return;
-    loadModule_(GetCurrentProcess(), nullptr, path, nullptr, reinterpret_cast<DWORD64>(base), 0, nullptr, 0);
+    FLoadModule(GetCurrentProcess(), nullptr, path, nullptr, reinterpret_cast<DWORD64>(base), 0, nullptr, 0);
 }

@@ -12,7 +12,7 @@
 class TDbgHelp {
 public:
     TDbgHelp();
-    bool Loaded() const { return module_ != nullptr; }
+    bool Loaded() const { return FModule != nullptr; }
     bool InitSymbols();
     // Makes the symbols of the module at `base` available (once per module).
     void LoadModule(HMODULE base);
@@ -24,11 +24,11 @@ public:
     decltype(&MiniDumpWriteDump) WriteDump = nullptr;
 
 private:
-    HMODULE module_ = nullptr;
-    decltype(&SymInitializeW) initialize_ = nullptr;
-    decltype(&SymSetOptions) setOptions_ = nullptr;
-    decltype(&SymLoadModuleExW) loadModule_ = nullptr;
-    bool symbolsTried_ = false;
-    bool symbolsReady_ = false;
-    std::set<HMODULE> loaded_;
+    HMODULE FModule = nullptr;
+    decltype(&SymInitializeW) FInitialize = nullptr;
+    decltype(&SymSetOptions) FSetOptions = nullptr;
+    decltype(&SymLoadModuleExW) FLoadModule = nullptr;
+    bool FSymbolsTried = false;
+    bool FSymbolsReady = false;
+    std::set<HMODULE> FLoaded;
 };

@@ -29,10 +29,10 @@ public:
 
     bool key(string_t& name) override
     {
-        if (depth_ == 1) {
+        if (FDepth == 1) {
             auto [it, inserted] = Answer.try_emplace(name);
             // With a repeated member name the first one counts.
-            current_ = inserted ? &it->second : nullptr;
+            FCurrent = inserted ? &it->second : nullptr;
         }
         return true;
     }
@@ -45,32 +45,32 @@ public:
 private:
     bool Scalar(std::wstring text)
     {
-        if (depth_ == 2 && current_ && *current_)
-            (*current_)->push_back(std::move(text));
+        if (FDepth == 2 && FCurrent && *FCurrent)
+            (*FCurrent)->push_back(std::move(text));
         return true;
     }
 
     bool Open(bool object)
     {
-        if (depth_ == 0)
+        if (FDepth == 0)
             IsObject = object;
-        else if (depth_ == 1 && current_ && !object)
-            current_->emplace();
-        else if (depth_ == 2)
+        else if (FDepth == 1 && FCurrent && !object)
+            FCurrent->emplace();
+        else if (FDepth == 2)
             Scalar(L"");
-        ++depth_;
+        ++FDepth;
         return true;
     }
 
     bool Close()
     {
-        if (--depth_ == 1)
-            current_ = nullptr;
+        if (--FDepth == 1)
+            FCurrent = nullptr;
         return true;
     }
 
-    int depth_ = 0;
-    std::optional<std::vector<std::wstring>>* current_ = nullptr;
+    int FDepth = 0;
+    std::optional<std::vector<std::wstring>>* FCurrent = nullptr;
 };
 
 }  // namespace

@@ -32,12 +32,12 @@ TProcessWindows::TProcessWindows()
 {
     for (HWND window = FindWindowW(nullptr, nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
         if (DWORD owner = TopLevelOwner(window))
-            first_.try_emplace(owner, window);
+            FFirst.try_emplace(owner, window);
     }
 }
 
 HWND TProcessWindows::Find(DWORD processId) const
 {
-    auto it = first_.find(processId);
-    return it == first_.end() ? nullptr : it->second;
+    auto it = FFirst.find(processId);
+    return it == FFirst.end() ? nullptr : it->second;
 }

@@ -17,5 +17,5 @@ public:
     HWND Find(DWORD processId) const;
 
 private:
-    std::unordered_map<DWORD, HWND> first_;
+    std::unordered_map<DWORD, HWND> FFirst;
 };

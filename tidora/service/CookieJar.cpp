@@ -102,16 +102,16 @@ void TCookieJar::Store(std::wstring_view setCookie, const THttpUrl& from)
             }
         }
     }
-    auto same = std::find_if(cookies_.begin(), cookies_.end(), [&](const TCookie& c) {
+    auto same = std::find_if(FCookies.begin(), FCookies.end(), [&](const TCookie& c) {
         return c.Name == cookie.Name && c.Domain == cookie.Domain && c.Path == cookie.Path;
     });
     if (expired) {
-        if (same != cookies_.end())
-            cookies_.erase(same);
-    } else if (same != cookies_.end()) {
+        if (same != FCookies.end())
+            FCookies.erase(same);
+    } else if (same != FCookies.end()) {
         *same = std::move(cookie);
     } else {
-        cookies_.push_back(std::move(cookie));
+        FCookies.push_back(std::move(cookie));
     }
 }
 
@@ -120,7 +120,7 @@ std::wstring TCookieJar::HeaderFor(const THttpUrl& to) const
     const std::uint64_t now = Now();
     const std::wstring path = to.Path();
     std::wstring header;
-    for (const auto& c : cookies_) {
+    for (const auto& c : FCookies) {
         if (c.Expires != 0 && c.Expires <= now)
             continue;
         if (c.HostOnly ? to.Host != c.Domain : !DomainMatches(to.Host, c.Domain))

@@ -26,5 +26,5 @@ private:
         bool Secure = false;
         std::uint64_t Expires = 0;  // FILETIME ticks; 0 for a session cookie
     };
-    std::vector<TCookie> cookies_;
+    std::vector<TCookie> FCookies;
 };

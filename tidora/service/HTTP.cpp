@@ -17,9 +17,9 @@ struct InternetCloser {
 };
 using TInternetHandle = std::unique_ptr<void, InternetCloser>;
 
-constexpr int kMaxRedirects = 5;
-constexpr DWORD kChunk = 1024 * 1024;
-constexpr int kSendTimeout = 60000;
+constexpr int MaxRedirects = 5;
+constexpr DWORD Chunk = 1024 * 1024;
+constexpr int SendTimeout = 60000;
 
 bool IsRedirect(int status)
 {
@@ -146,7 +146,7 @@ THTTP::THTTP() : FClient(std::make_unique<TSession>())
     // No agent of WinHTTP's own: the User-Agent below is the only one sent.
     FClient->Handle.reset(WinHttpOpen(nullptr, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
                                       WINHTTP_NO_PROXY_BYPASS, 0));
-    headers_ = {
+    FHeaders = {
         {L"Accept", L"text/html,application/xhtml+xml, */*"},
         {L"Accept-Encoding", L"gzip, deflate"},
         {L"Accept-Language", L"ko-KR"},
@@ -161,7 +161,7 @@ THTTP::~THTTP() = default;
 
 std::wstring THTTP::GetCustomHeaders(const std::wstring& name) const
 {
-    for (const auto& [key, value] : headers_)
+    for (const auto& [key, value] : FHeaders)
         if (AsciiEqualsIgnoreCase(key, name))
             return value;
     return {};
@@ -169,15 +169,15 @@ std::wstring THTTP::GetCustomHeaders(const std::wstring& name) const
 
 void THTTP::SetCustomHeaders(const std::wstring& name, const std::wstring& value)
 {
-    auto it = std::find_if(headers_.begin(), headers_.end(),
+    auto it = std::find_if(FHeaders.begin(), FHeaders.end(),
                            [&](const auto& header) { return AsciiEqualsIgnoreCase(header.first, name); });
     if (value.empty()) {
-        if (it != headers_.end())
-            headers_.erase(it);
-    } else if (it != headers_.end()) {
+        if (it != FHeaders.end())
+            FHeaders.erase(it);
+    } else if (it != FHeaders.end()) {
         it->second = value;
     } else {
-        headers_.emplace_back(name, value);
+        FHeaders.emplace_back(name, value);
     }
 }
 
@@ -217,28 +217,28 @@ THTTP::TExchange THTTP::Execute(const std::wstring& method, const std::wstring& 
             return exchange;
         }
         HINTERNET req = request.get();
-        WinHttpSetTimeouts(req, connectionTimeout_, connectionTimeout_, kSendTimeout, responseTimeout_);
+        WinHttpSetTimeouts(req, FConnectionTimeout, FConnectionTimeout, SendTimeout, FResponseTimeout);
         // The receive time-out does not cover the wait for the answer's headers.
-        SetDwordOption(req, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, static_cast<DWORD>(responseTimeout_));
+        SetDwordOption(req, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, static_cast<DWORD>(FResponseTimeout));
         SetDwordOption(req, WINHTTP_OPTION_REDIRECT_POLICY, WINHTTP_OPTION_REDIRECT_POLICY_NEVER);
         SetDwordOption(req, WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_COOKIES | WINHTTP_DISABLE_REDIRECTS);
-        if (acceptInvalidCertificates_)
+        if (FAcceptInvalidCertificates)
             SetDwordOption(req, WINHTTP_OPTION_SECURITY_FLAGS,
                            SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_DATE_INVALID |
                                SECURITY_FLAG_IGNORE_CERT_CN_INVALID | SECURITY_FLAG_IGNORE_CERT_WRONG_USAGE);
         if (proxyScheme)
-            WinHttpSetCredentials(req, WINHTTP_AUTH_TARGET_PROXY, proxyScheme, proxyUser_.c_str(),
-                                  proxyPassword_.c_str(), nullptr);
+            WinHttpSetCredentials(req, WINHTTP_AUTH_TARGET_PROXY, proxyScheme, FProxyUser.c_str(),
+                                  FProxyPassword.c_str(), nullptr);
 
         std::vector<std::wstring> lines;
-        for (const auto& [name, value] : headers_) {
+        for (const auto& [name, value] : FHeaders) {
             if (AsciiEqualsIgnoreCase(name, L"Content-Type") && (!contentType.empty() || !sendContentType))
                 continue;
             lines.push_back(name + L": " + value);
         }
         if (!contentType.empty() && sendContentType)
             lines.push_back(L"Content-Type: " + contentType);
-        if (std::wstring cookie = cookies_.HeaderFor(*parts); !cookie.empty())
+        if (std::wstring cookie = FCookies.HeaderFor(*parts); !cookie.empty())
             lines.push_back(L"Cookie: " + cookie);
         for (const auto& line : lines)
             WinHttpAddRequestHeaders(req, line.c_str(), static_cast<DWORD>(-1),
@@ -257,14 +257,14 @@ THTTP::TExchange THTTP::Execute(const std::wstring& method, const std::wstring& 
         response->Headers = ParseHeaders(QueryRawHeaders(req));
         response->Url = current;
         for (const auto& setCookie : response->HeaderValues(L"Set-Cookie"))
-            cookies_.Store(setCookie, *parts);
+            FCookies.Store(setCookie, *parts);
 
-        if (response->Status == 407 && !proxyUser_.empty() && proxyScheme == 0) {
+        if (response->Status == 407 && !FProxyUser.empty() && proxyScheme == 0) {
             DWORD supported = 0, first = 0, target = 0;
             if (WinHttpQueryAuthSchemes(req, &supported, &first, &target) && (proxyScheme = StrongestScheme(supported)))
                 continue;
         }
-        if (handleRedirects_ && IsRedirect(response->Status) && redirects < kMaxRedirects) {
+        if (FHandleRedirects && IsRedirect(response->Status) && redirects < MaxRedirects) {
             std::wstring next = ResolveHttpUrl(*parts, response->Header(L"Location"));
             if (!next.empty()) {
                 ++redirects;
@@ -292,7 +292,7 @@ THTTP::TExchange THTTP::Execute(const std::wstring& method, const std::wstring& 
             }
             if (available == 0)
                 break;
-            chunk.resize(std::min(available, kChunk));
+            chunk.resize(std::min(available, Chunk));
             DWORD got = 0;
             if (!WinHttpReadData(req, chunk.data(), static_cast<DWORD>(chunk.size()), &got)) {
                 exchange.Error = GetLastError();
@@ -415,7 +415,7 @@ std::wstring THTTP::GetCookie(const std::wstring& name) const
 void THTTP::SetCookie(const std::wstring& cookie, const std::wstring& url)
 {
     if (auto parts = ParseHttpUrl(url))
-        cookies_.Store(cookie, *parts);
+        FCookies.Store(cookie, *parts);
 }
 
 // The session is opened anew with the proxy: not every WinHTTP applies a
@@ -423,12 +423,12 @@ void THTTP::SetCookie(const std::wstring& cookie, const std::wstring& url)
 // session, so nothing is lost.
 void THTTP::SetProxy(const std::wstring& host, int port, const std::wstring& userId, const std::wstring& userPassword)
 {
-    proxyServer_ = host.empty() ? std::wstring() : host + L":" + std::to_wstring(port);
-    proxyUser_ = userId;
-    proxyPassword_ = userPassword;
-    FClient->Handle.reset(proxyServer_.empty()
+    FProxyServer = host.empty() ? std::wstring() : host + L":" + std::to_wstring(port);
+    FProxyUser = userId;
+    FProxyPassword = userPassword;
+    FClient->Handle.reset(FProxyServer.empty()
                               ? WinHttpOpen(nullptr, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
                                             WINHTTP_NO_PROXY_BYPASS, 0)
-                              : WinHttpOpen(nullptr, WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxyServer_.c_str(),
+                              : WinHttpOpen(nullptr, WINHTTP_ACCESS_TYPE_NAMED_PROXY, FProxyServer.c_str(),
                                             WINHTTP_NO_PROXY_BYPASS, 0));
 }

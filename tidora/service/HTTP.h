@@ -51,12 +51,12 @@ public:
     std::wstring UserAgent() const { return GetCustomHeaders(L"User-Agent"); }
     void SetUserAgent(const std::wstring& value) { SetCustomHeaders(L"User-Agent", value); }
 
-    int ConnectionTimeOut() const { return connectionTimeout_; }
-    void SetConnectionTimeOut(int milliseconds) { connectionTimeout_ = milliseconds; }
-    int ResponseTimeout() const { return responseTimeout_; }
-    void SetResponseTimeout(int milliseconds) { responseTimeout_ = milliseconds; }
-    bool HandleRedirects() const { return handleRedirects_; }
-    void SetHandleRedirects(bool value) { handleRedirects_ = value; }
+    int ConnectionTimeOut() const { return FConnectionTimeout; }
+    void SetConnectionTimeOut(int milliseconds) { FConnectionTimeout = milliseconds; }
+    int ResponseTimeout() const { return FResponseTimeout; }
+    void SetResponseTimeout(int milliseconds) { FResponseTimeout = milliseconds; }
+    bool HandleRedirects() const { return FHandleRedirects; }
+    void SetHandleRedirects(bool value) { FHandleRedirects = value; }
 
     bool AllowCharSet() const { return FAllowCharSet; }
     void SetAllowCharSet(bool value) { FAllowCharSet = value; }
@@ -65,8 +65,8 @@ public:
     bool DetectEncoding() const { return FDetectEncoding; }
     void SetDetectEncoding(bool value) { FDetectEncoding = value; }
     // Off unless set: a server whose certificate fails validation is refused.
-    bool AcceptInvalidCertificates() const { return acceptInvalidCertificates_; }
-    void SetAcceptInvalidCertificates(bool value) { acceptInvalidCertificates_ = value; }
+    bool AcceptInvalidCertificates() const { return FAcceptInvalidCertificates; }
+    void SetAcceptInvalidCertificates(bool value) { FAcceptInvalidCertificates = value; }
 
     int StatusCode() const { return FStatusCode; }
     std::shared_ptr<const THTTPResponse> Response() const { return FResponse; }
@@ -120,13 +120,13 @@ private:
     int FStatusCode = 0;
     bool FDetectEncoding = false;
 
-    std::vector<std::pair<std::wstring, std::wstring>> headers_;
-    TCookieJar cookies_;
-    int connectionTimeout_ = 60000;
-    int responseTimeout_ = 60000;
-    bool handleRedirects_ = true;
-    bool acceptInvalidCertificates_ = false;
-    std::wstring proxyServer_;  // host:port, empty for none
-    std::wstring proxyUser_;
-    std::wstring proxyPassword_;
+    std::vector<std::pair<std::wstring, std::wstring>> FHeaders;
+    TCookieJar FCookies;
+    int FConnectionTimeout = 60000;
+    int FResponseTimeout = 60000;
+    bool FHandleRedirects = true;
+    bool FAcceptInvalidCertificates = false;
+    std::wstring FProxyServer;  // host:port, empty for none
+    std::wstring FProxyUser;
+    std::wstring FProxyPassword;
 };

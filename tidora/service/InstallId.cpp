@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr wchar_t kKeyPath[] = L"Software\\Morvane";
-constexpr wchar_t kValueName[] = L"MUID";
+constexpr wchar_t KeyPath[] = L"Software\\Morvane";
+constexpr wchar_t ValueName[] = L"MUID";
 
 // Seeded from the clock once per program start; requests on several
 // threads may make an id at the same time.
@@ -65,18 +65,18 @@ std::wstring MakeInstallId()
 std::wstring ReadInstallId()
 {
     HKEY raw = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, KeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
                         KEY_READ | KEY_WRITE | KEY_WOW64_64KEY, nullptr, &raw, nullptr) != ERROR_SUCCESS)
         return {};
     TRegKey key(raw);
     std::wstring id;
-    if (RegQueryValueExW(key.get(), kValueName, nullptr, nullptr, nullptr, nullptr) == ERROR_FILE_NOT_FOUND) {
+    if (RegQueryValueExW(key.get(), ValueName, nullptr, nullptr, nullptr, nullptr) == ERROR_FILE_NOT_FOUND) {
         std::wstring made = MakeInstallId();
-        if (RegSetValueExW(key.get(), kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(made.c_str()),
+        if (RegSetValueExW(key.get(), ValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(made.c_str()),
                            static_cast<DWORD>((made.size() + 1) * sizeof(wchar_t))) != ERROR_SUCCESS)
             return {};
     }
-    if (!QueryString(key.get(), kValueName, id))
+    if (!QueryString(key.get(), ValueName, id))
         return {};
     return id;
 }

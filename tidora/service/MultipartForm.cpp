@@ -27,13 +27,13 @@ std::string HeaderParameter(const std::wstring& text)
 
 void TMultipartForm::AddField(const std::wstring& name, const std::wstring& value)
 {
-    parts_.push_back({HeaderParameter(name), {}, {}, WideToUtf8(value)});
+    FParts.push_back({HeaderParameter(name), {}, {}, WideToUtf8(value)});
 }
 
 void TMultipartForm::AddFile(const std::wstring& name, const std::wstring& fileName, std::string content,
                              const std::wstring& contentType)
 {
-    parts_.push_back({HeaderParameter(name), HeaderParameter(fileName), WideToUtf8(contentType), std::move(content)});
+    FParts.push_back({HeaderParameter(name), HeaderParameter(fileName), WideToUtf8(contentType), std::move(content)});
 }
 
 std::string TMultipartForm::MakeBoundary() const
@@ -41,7 +41,7 @@ std::string TMultipartForm::MakeBoundary() const
     for (unsigned attempt = 0;; ++attempt) {
         std::string boundary = "----TidoraFormBoundary" + std::to_string(GetTickCount()) + "x" + std::to_string(attempt);
         bool used = false;
-        for (const auto& part : parts_)
+        for (const auto& part : FParts)
             used = used || part.Content.find(boundary) != std::string::npos;
         if (!used)
             return boundary;
@@ -51,7 +51,7 @@ std::string TMultipartForm::MakeBoundary() const
 std::string TMultipartForm::Body(const std::string& boundary) const
 {
     std::string body;
-    for (const auto& part : parts_) {
+    for (const auto& part : FParts) {
         body += "--" + boundary + "\r\n";
         body += "Content-Disposition: form-data; name=\"" + part.Name + "\"";
         if (!part.FileName.empty() || !part.ContentType.empty()) {

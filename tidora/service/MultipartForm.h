@@ -22,5 +22,5 @@ private:
         std::string ContentType;
         std::string Content;
     };
-    std::vector<TPart> parts_;
+    std::vector<TPart> FParts;
 };

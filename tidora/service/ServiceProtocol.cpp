@@ -15,7 +15,7 @@
 namespace {
 
 // Set when a build reports memory leaks at exit; the delivered program does not.
-constexpr wchar_t kUserDebug[] = L"false";
+constexpr wchar_t UserDebug[] = L"false";
 
 }  // namespace
 
@@ -57,7 +57,7 @@ THeaderPairs StartupHeaders()
 {
     return {{L"User-Version", MainExeVersion()},
             {L"User-Language", CurrentLanguage()},
-            {L"User-Debug", kUserDebug},
+            {L"User-Debug", UserDebug},
             {L"User-Union", ReadInstallId()}};
 }
 

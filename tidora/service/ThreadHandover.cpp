@@ -2,12 +2,12 @@
 
 namespace {
 
-constexpr UINT kRunMessage = WM_APP + 0x2D1;
-constexpr wchar_t kClassName[] = L"TidoraThreadHandover";
+constexpr UINT RunMessage = WM_APP + 0x2D1;
+constexpr wchar_t ClassName[] = L"TidoraThreadHandover";
 
 LRESULT CALLBACK HandoverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == kRunMessage) {
+    if (message == RunMessage) {
         // Nothing escapes into the sender's SendMessage.
         try {
             (*reinterpret_cast<const std::function<void()>*>(lParam))();
@@ -24,7 +24,7 @@ void RegisterHandoverClass()
         WNDCLASSW wc{};
         wc.lpfnWndProc = HandoverProc;
         wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = kClassName;
+        wc.lpszClassName = ClassName;
         return RegisterClassW(&wc);
     }();
     (void)atom;
@@ -37,7 +37,7 @@ HWND ThreadHandoverWindow()
     thread_local HWND window = nullptr;
     if (!window || !IsWindow(window)) {
         RegisterHandoverClass();
-        window = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+        window = CreateWindowExW(0, ClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                  GetModuleHandleW(nullptr), nullptr);
     }
     return window;
@@ -47,5 +47,5 @@ bool RunOnWindowThread(HWND target, const std::function<void()>& work)
 {
     if (!target || !IsWindow(target))
         return false;
-    return SendMessageW(target, kRunMessage, 0, reinterpret_cast<LPARAM>(&work)) == 1;
+    return SendMessageW(target, RunMessage, 0, reinterpret_cast<LPARAM>(&work)) == 1;
 }

@@ -27,7 +27,7 @@ struct HandleCloser {
 };
 using TEvent = std::unique_ptr<void, HandleCloser>;
 
-constexpr DWORD kTimeout = 60000;
+constexpr DWORD Timeout = 60000;
 
 // One start-up check: the worker waits on `Stop` between attempts; `Ended`
 // is set when the worker is gone. `Closing` is read and written on the
@@ -162,8 +162,8 @@ std::pair<bool, std::wstring> GetWithHeaders(const std::wstring& url, const THea
                                                parts->Secure ? WINHTTP_FLAG_SECURE : 0));
     if (!request)
         return {false, {}};
-    WinHttpSetTimeouts(request.get(), kTimeout, kTimeout, kTimeout, kTimeout);
-    DWORD responseTimeout = kTimeout;
+    WinHttpSetTimeouts(request.get(), Timeout, Timeout, Timeout, Timeout);
+    DWORD responseTimeout = Timeout;
     WinHttpSetOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout, sizeof(responseTimeout));
     for (const auto& [name, value] : pairs) {
         std::wstring line = name + L": " + value;

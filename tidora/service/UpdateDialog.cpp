@@ -22,7 +22,7 @@ struct TNoticeTexts {
     const wchar_t* No;
 };
 
-const TNoticeTexts kTexts[] = {
+const TNoticeTexts Texts[] = {
     {L"ko", {L"업데이트가 정보가 있습니다.", L"안정적으로 사용하기 위해 업데이트를 하시길 권장합니다.", L"다운로드 받으시겠습니까?"}, L"예", L"아니오"},
     {L"ja", {L"このプログラムがアップデートされました。", L"安定的に使用するために新しくダウンロード·実行することをお勧めします。", L"ダウンロードしますか。"}, L"はい", L"いいえ"},
     {L"zh", {L"该程序已更新。", L"建议下载并执行新程序以稳定使用。", L"您要下载吗？"}, L"是", L"否"},
@@ -275,8 +275,8 @@ std::vector<WORD> NoticeTemplate()
 
 std::wstring GetUpdateText(int kind, std::wstring_view language)
 {
-    const TNoticeTexts* texts = &kTexts[std::size(kTexts) - 1];
-    for (const auto& entry : kTexts) {
+    const TNoticeTexts* texts = &Texts[std::size(Texts) - 1];
+    for (const auto& entry : Texts) {
         if (*entry.Language && language == entry.Language) {
             texts = &entry;
             break;

@@ -15,7 +15,7 @@ constexpr int DotCount = 8;
 }  // namespace
 
 TActivityIndicator::TActivityIndicator(TComponent* owner, TControl* parent, std::wstring name)
-    : TControl(owner, parent, std::move(name)), dotColor_(AccentColor)
+    : TControl(owner, parent, std::move(name)), FDotColor(AccentColor)
 {
     EnsureGdiplus();
     RegisterControlClass(ClassName);
@@ -24,18 +24,18 @@ TActivityIndicator::TActivityIndicator(TComponent* owner, TControl* parent, std:
 
 void TActivityIndicator::SetAnimate(bool animate)
 {
-    animate_ = animate;
+    FAnimate = animate;
     UpdateTimer();
 }
 
 // The timer runs only while the ring can be seen and should turn.
 void TActivityIndicator::UpdateTimer()
 {
-    bool shouldSpin = animate_ && Handle() && IsWindowVisible(Handle());
-    if (shouldSpin == spinning_)
+    bool shouldSpin = FAnimate && Handle() && IsWindowVisible(Handle());
+    if (shouldSpin == FSpinning)
         return;
-    spinning_ = shouldSpin;
-    if (spinning_)
+    FSpinning = shouldSpin;
+    if (FSpinning)
         SetTimer(Handle(), TimerId, FrameMs, nullptr);
     else if (Handle())
         KillTimer(Handle(), TimerId);
@@ -47,7 +47,7 @@ LRESULT TActivityIndicator::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_TIMER:
         if (wParam == TimerId) {
-            frame_ = (frame_ + 1) % DotCount;
+            FFrame = (FFrame + 1) % DotCount;
             if (IsWindowVisible(Handle()))
                 Invalidate();
             return 0;
@@ -76,12 +76,12 @@ void TActivityIndicator::Paint(HDC dc, const RECT& client)
     float radius = size / 2 - dot / 2 - 1;
     float cx = client.left + width / 2, cy = client.top + height / 2;
     for (int i = 0; i < DotCount; ++i) {
-        int age = (frame_ - i + DotCount) % DotCount;
-        BYTE alpha = static_cast<BYTE>(spinning_ ? 255 - age * 28 : 90);
+        int age = (FFrame - i + DotCount) % DotCount;
+        BYTE alpha = static_cast<BYTE>(FSpinning ? 255 - age * 28 : 90);
         double angle = (i * 2 * 3.14159265358979) / DotCount - 3.14159265358979 / 2;
         float x = cx + radius * static_cast<float>(std::cos(angle)) - dot / 2;
         float y = cy + radius * static_cast<float>(std::sin(angle)) - dot / 2;
-        Gdiplus::SolidBrush brush(ToGdiplusColor(dotColor_, alpha));
+        Gdiplus::SolidBrush brush(ToGdiplusColor(FDotColor, alpha));
         graphics.FillEllipse(&brush, x, y, dot, dot);
     }
 }

@@ -8,10 +8,10 @@ public:
     TActivityIndicator(TComponent* owner, TControl* parent, std::wstring name);
 
     void SetAnimate(bool animate);
-    bool Animate() const { return animate_; }
+    bool Animate() const { return FAnimate; }
     // True while the timer turns the ring.
-    bool Spinning() const { return spinning_; }
-    void SetColor(COLORREF color) { dotColor_ = color; Invalidate(); }
+    bool Spinning() const { return FSpinning; }
+    void SetColor(COLORREF color) { FDotColor = color; Invalidate(); }
 
 protected:
     bool PaintsItself() const override { return true; }
@@ -21,8 +21,8 @@ protected:
 private:
     void UpdateTimer();
 
-    bool animate_ = false;
-    bool spinning_ = false;
-    int frame_ = 0;
-    COLORREF dotColor_;
+    bool FAnimate = false;
+    bool FSpinning = false;
+    int FFrame = 0;
+    COLORREF FDotColor;
 };

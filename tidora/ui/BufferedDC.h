@@ -11,12 +11,12 @@ public:
     TBufferedDC(const TBufferedDC&) = delete;
     TBufferedDC& operator=(const TBufferedDC&) = delete;
 
-    HDC Dc() const { return memory_ ? memory_ : target_; }
+    HDC Dc() const { return FMemory ? FMemory : FTarget; }
 
 private:
-    HDC target_;
-    RECT area_;
-    HDC memory_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ oldBitmap_ = nullptr;
+    HDC FTarget;
+    RECT FArea;
+    HDC FMemory = nullptr;
+    HBITMAP FBitmap = nullptr;
+    HGDIOBJ FOldBitmap = nullptr;
 };

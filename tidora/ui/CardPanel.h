@@ -11,9 +11,9 @@ public:
     TCardPanel(TComponent* owner, TControl* parent, std::wstring name);
 
     TPanel* AddCard(TComponent* owner, std::wstring name);
-    int CardCount() const { return static_cast<int>(cards_.size()); }
+    int CardCount() const { return static_cast<int>(FCards.size()); }
     TPanel* Card(int index) const;
-    int ActiveCardIndex() const { return active_; }
+    int ActiveCardIndex() const { return FActive; }
     // Shows the card at `index` and hides the others; ignores other indices.
     void SetActiveCardIndex(int index);
 
@@ -21,6 +21,6 @@ protected:
     bool PaintsItself() const override { return true; }
 
 private:
-    std::vector<TPanel*> cards_;
-    int active_ = -1;
+    std::vector<TPanel*> FCards;
+    int FActive = -1;
 };

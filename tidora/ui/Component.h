@@ -14,11 +14,11 @@ public:
     TComponent(const TComponent&) = delete;
     TComponent& operator=(const TComponent&) = delete;
 
-    TComponent* Owner() const { return owner_; }
-    const std::wstring& Name() const { return name_; }
-    void SetName(std::wstring name) { name_ = std::move(name); }
+    TComponent* Owner() const { return FOwner; }
+    const std::wstring& Name() const { return FName; }
+    void SetName(std::wstring name) { FName = std::move(name); }
     // The owned components, in the order they were created.
-    const std::vector<TComponent*>& Components() const { return components_; }
+    const std::vector<TComponent*>& Components() const { return FComponents; }
     // The owned component named `name` (ASCII case ignored), or nullptr.
     TComponent* FindComponent(std::wstring_view name) const;
 
@@ -28,7 +28,7 @@ public:
     virtual void SetCaption(const std::wstring&) {}
 
 private:
-    TComponent* owner_;
-    std::wstring name_;
-    std::vector<TComponent*> components_;
+    TComponent* FOwner;
+    std::wstring FName;
+    std::vector<TComponent*> FComponents;
 };

@@ -21,23 +21,23 @@ int NextChildId()
 }  // namespace
 
 TControl::TControl(TComponent* owner, TControl* parent, std::wstring name)
-    : TComponent(owner, std::move(name)), parent_(parent)
+    : TComponent(owner, std::move(name)), FParent(parent)
 {
-    if (parent_)
-        parent_->controls_.push_back(this);
+    if (FParent)
+        FParent->FControls.push_back(this);
 }
 
 TControl::~TControl()
 {
     DestroyHandle();
-    for (TControl* child : controls_)
-        child->parent_ = nullptr;
-    if (parent_) {
-        auto& siblings = parent_->controls_;
+    for (TControl* child : FControls)
+        child->FParent = nullptr;
+    if (FParent) {
+        auto& siblings = FParent->FControls;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
     }
-    if (font_)
-        DeleteObject(font_);
+    if (FFont)
+        DeleteObject(FFont);
 }
 
 TControl* TControl::FromHandle(HWND window)
@@ -62,25 +62,25 @@ void TControl::RegisterControlClass(const wchar_t* className, HCURSOR cursor, UI
 
 void TControl::CreateHandle(const wchar_t* className, DWORD style, DWORD exStyle, const std::wstring& text)
 {
-    HWND parentWindow = parent_ ? parent_->handle_ : nullptr;
+    HWND parentWindow = FParent ? FParent->FHandle : nullptr;
     HMENU id = nullptr;
     int x = CW_USEDEFAULT, y = CW_USEDEFAULT, width = CW_USEDEFAULT, height = CW_USEDEFAULT;
     if (parentWindow) {
         style |= WS_CHILD | WS_CLIPSIBLINGS;
-        if (visible_)
+        if (FVisible)
             style |= WS_VISIBLE;
         id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(NextChildId()));
-        x = Scale(bounds_.left);
-        y = Scale(bounds_.top);
+        x = Scale(FBounds.left);
+        y = Scale(FBounds.top);
         width = Scale(Width());
         height = Scale(Height());
     }
-    handle_ = CreateWindowExW(exStyle, className, text.c_str(), style, x, y, width, height, parentWindow, id,
+    FHandle = CreateWindowExW(exStyle, className, text.c_str(), style, x, y, width, height, parentWindow, id,
                               GetModuleHandleW(nullptr), nullptr);
-    if (handle_) {
-        SetPropW(handle_, ControlProperty, this);
-        SetWindowSubclass(handle_, SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
-        SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+    if (FHandle) {
+        SetPropW(FHandle, ControlProperty, this);
+        SetWindowSubclass(FHandle, SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
+        SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
     }
 }
 
@@ -96,7 +96,7 @@ LRESULT CALLBACK TControl::SubclassProc(HWND window, UINT message, WPARAM wParam
         self->Detach();
         return DefSubclassProc(window, message, wParam, lParam);
     }
-    if (self->destroying_)
+    if (self->FDestroying)
         return DefSubclassProc(window, message, wParam, lParam);
     LRESULT result = 0;
     if (GuardEvent([&] { result = self->WndProc(message, wParam, lParam); }))
@@ -108,19 +108,19 @@ LRESULT CALLBACK TControl::SubclassProc(HWND window, UINT message, WPARAM wParam
 
 void TControl::DestroyHandle()
 {
-    destroying_ = true;
-    if (handle_)
-        DestroyWindow(handle_);
+    FDestroying = true;
+    if (FHandle)
+        DestroyWindow(FHandle);
 }
 
 void TControl::Detach()
 {
-    handle_ = nullptr;
+    FHandle = nullptr;
 }
 
 LRESULT TControl::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return DefSubclassProc(handle_, message, wParam, lParam);
+    return DefSubclassProc(FHandle, message, wParam, lParam);
 }
 
 std::optional<LRESULT> TControl::ClickOnReturn(UINT message, WPARAM wParam, LPARAM lParam,
@@ -150,9 +150,9 @@ LRESULT TControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_PAINT:
         if (PaintsItself()) {
             PAINTSTRUCT ps;
-            HDC dc = BeginPaint(handle_, &ps);
+            HDC dc = BeginPaint(FHandle, &ps);
             RECT client;
-            GetClientRect(handle_, &client);
+            GetClientRect(FHandle, &client);
             {
                 TBufferedDC buffer(dc, client);
                 HBRUSH brush = CreateSolidBrush(Color());
@@ -160,14 +160,14 @@ LRESULT TControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
                 DeleteObject(brush);
                 Paint(buffer.Dc(), client);
             }
-            EndPaint(handle_, &ps);
+            EndPaint(FHandle, &ps);
             return 0;
         }
         break;
     case WM_PRINTCLIENT:
         if (PaintsItself()) {
             RECT client;
-            GetClientRect(handle_, &client);
+            GetClientRect(FHandle, &client);
             HDC dc = reinterpret_cast<HDC>(wParam);
             HBRUSH brush = CreateSolidBrush(Color());
             FillRect(dc, &client, brush);
@@ -214,28 +214,28 @@ LRESULT TControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 void TControl::SetParent(TControl* parent)
 {
-    if (parent == parent_ || parent == this)
+    if (parent == FParent || parent == this)
         return;
-    TControl* old = parent_;
+    TControl* old = FParent;
     if (old) {
-        auto& siblings = old->controls_;
+        auto& siblings = old->FControls;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
     }
-    parent_ = parent;
-    if (parent_)
-        parent_->controls_.push_back(this);
-    if (handle_ && parent_ && parent_->handle_)
-        ::SetParent(handle_, parent_->handle_);
+    FParent = parent;
+    if (FParent)
+        FParent->FControls.push_back(this);
+    if (FHandle && FParent && FParent->FHandle)
+        ::SetParent(FHandle, FParent->FHandle);
     RefreshScale();
     if (old)
         old->Realign();
-    if (parent_)
-        parent_->Realign();
+    if (FParent)
+        FParent->Realign();
 }
 
 TForm* TControl::ParentForm() const
 {
-    for (const TControl* control = this; control; control = control->parent_)
+    for (const TControl* control = this; control; control = control->FParent)
         if (auto* form = dynamic_cast<const TForm*>(control))
             return const_cast<TForm*>(form);
     return nullptr;
@@ -243,140 +243,140 @@ TForm* TControl::ParentForm() const
 
 void TControl::SetBounds(int left, int top, int width, int height)
 {
-    bounds_ = {left, top, left + width, top + height};
-    if (parent_)
-        parent_->Realign();
+    FBounds = {left, top, left + width, top + height};
+    if (FParent)
+        FParent->Realign();
 }
 
 void TControl::SetAlign(TAlign align)
 {
-    align_ = align;
-    if (parent_)
-        parent_->Realign();
+    FAlign = align;
+    if (FParent)
+        FParent->Realign();
 }
 
 void TControl::SetMargins(const TEdges& margins)
 {
-    margins_ = margins;
-    if (parent_)
-        parent_->Realign();
+    FMargins = margins;
+    if (FParent)
+        FParent->Realign();
 }
 
 void TControl::SetPadding(const TEdges& padding)
 {
-    padding_ = padding;
+    FPadding = padding;
     Realign();
 }
 
 void TControl::MoveToAlignFront()
 {
-    if (!parent_)
+    if (!FParent)
         return;
-    auto& siblings = parent_->controls_;
+    auto& siblings = FParent->FControls;
     siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
     siblings.insert(siblings.begin(), this);
-    parent_->Realign();
+    FParent->Realign();
 }
 
 void TControl::SetVisible(bool visible)
 {
-    visible_ = visible;
-    if (handle_)
-        ShowWindow(handle_, visible ? (parent_ ? SW_SHOWNA : SW_SHOW) : SW_HIDE);
-    if (parent_ && align_ != TAlign::None)
-        parent_->Realign();
+    FVisible = visible;
+    if (FHandle)
+        ShowWindow(FHandle, visible ? (FParent ? SW_SHOWNA : SW_SHOW) : SW_HIDE);
+    if (FParent && FAlign != TAlign::None)
+        FParent->Realign();
 }
 
 bool TControl::Enabled() const
 {
-    return handle_ && IsWindowEnabled(handle_);
+    return FHandle && IsWindowEnabled(FHandle);
 }
 
 void TControl::SetEnabled(bool enabled)
 {
-    if (handle_)
-        EnableWindow(handle_, enabled);
+    if (FHandle)
+        EnableWindow(FHandle, enabled);
     Invalidate();
 }
 
 COLORREF TControl::Color() const
 {
-    if (color_)
-        return *color_;
-    return parent_ ? parent_->Color() : RGB(255, 255, 255);
+    if (FColor)
+        return *FColor;
+    return FParent ? FParent->Color() : RGB(255, 255, 255);
 }
 
 void TControl::SetColor(COLORREF color)
 {
-    color_ = color;
+    FColor = color;
     Invalidate();
 }
 
 void TControl::SetFont(const TFontSpec& font)
 {
-    fontSpec_ = font;
+    FFontSpec = font;
     RefreshScale();
 }
 
 HFONT TControl::Font() const
 {
-    if (!fontSpec_)
-        return parent_ ? parent_->Font() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    if (!FFontSpec)
+        return FParent ? FParent->Font() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     UINT dpi = Dpi();
-    if (!font_ || fontDpi_ != dpi) {
-        if (font_)
-            DeleteObject(font_);
+    if (!FFont || FFontDpi != dpi) {
+        if (FFont)
+            DeleteObject(FFont);
         LOGFONTW lf{};
-        lf.lfHeight = -ScaleForDpi(fontSpec_->Height, dpi);
-        lf.lfWeight = fontSpec_->Weight;
+        lf.lfHeight = -ScaleForDpi(FFontSpec->Height, dpi);
+        lf.lfWeight = FFontSpec->Weight;
         lf.lfCharSet = DEFAULT_CHARSET;
-        lf.lfQuality = fontSpec_->Quality;
-        lstrcpynW(lf.lfFaceName, fontSpec_->Face.c_str(), LF_FACESIZE);
-        font_ = CreateFontIndirectW(&lf);
-        fontDpi_ = dpi;
+        lf.lfQuality = FFontSpec->Quality;
+        lstrcpynW(lf.lfFaceName, FFontSpec->Face.c_str(), LF_FACESIZE);
+        FFont = CreateFontIndirectW(&lf);
+        FFontDpi = dpi;
     }
-    return font_;
+    return FFont;
 }
 
 UINT TControl::Dpi() const
 {
-    return parent_ ? parent_->Dpi() : GetWindowDpi(handle_);
+    return FParent ? FParent->Dpi() : GetWindowDpi(FHandle);
 }
 
 std::wstring TControl::Text() const
 {
-    if (!handle_)
+    if (!FHandle)
         return {};
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(handle_)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(handle_, text.data(), static_cast<int>(text.size()))));
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(FHandle)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(FHandle, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
 void TControl::SetText(const std::wstring& text)
 {
-    if (handle_)
-        SetWindowTextW(handle_, text.c_str());
+    if (FHandle)
+        SetWindowTextW(FHandle, text.c_str());
     Invalidate();
 }
 
 void TControl::Invalidate()
 {
-    if (handle_)
-        InvalidateRect(handle_, nullptr, FALSE);
+    if (FHandle)
+        InvalidateRect(FHandle, nullptr, FALSE);
 }
 
 void TControl::Realign()
 {
-    if (!handle_ || controls_.empty())
+    if (!FHandle || FControls.empty())
         return;
     RECT area;
-    GetClientRect(handle_, &area);
-    area.left += Scale(padding_.Left);
-    area.top += Scale(padding_.Top);
-    area.right -= Scale(padding_.Right);
-    area.bottom -= Scale(padding_.Bottom);
+    GetClientRect(FHandle, &area);
+    area.left += Scale(FPadding.Left);
+    area.top += Scale(FPadding.Top);
+    area.right -= Scale(FPadding.Right);
+    area.bottom -= Scale(FPadding.Bottom);
     ArrangeControls(area);
-    for (TControl* child : std::vector<TControl*>(controls_))
+    for (TControl* child : std::vector<TControl*>(FControls))
         child->Realign();
 }
 
@@ -386,19 +386,19 @@ void TControl::Realign()
 void TControl::ArrangeControls(RECT area)
 {
     auto place = [this](TControl& child, RECT rect) {
-        rect.left += child.Scale(child.margins_.Left);
-        rect.top += child.Scale(child.margins_.Top);
-        rect.right -= child.Scale(child.margins_.Right);
-        rect.bottom -= child.Scale(child.margins_.Bottom);
+        rect.left += child.Scale(child.FMargins.Left);
+        rect.top += child.Scale(child.FMargins.Top);
+        rect.right -= child.Scale(child.FMargins.Right);
+        rect.bottom -= child.Scale(child.FMargins.Bottom);
         PlaceChild(child, rect);
     };
     auto outer = [](const TControl& child, int size, bool vertical) {
-        return size + (vertical ? child.Scale(child.margins_.Top) + child.Scale(child.margins_.Bottom)
-                                : child.Scale(child.margins_.Left) + child.Scale(child.margins_.Right));
+        return size + (vertical ? child.Scale(child.FMargins.Top) + child.Scale(child.FMargins.Bottom)
+                                : child.Scale(child.FMargins.Left) + child.Scale(child.FMargins.Right));
     };
     for (TAlign kind : {TAlign::Top, TAlign::Bottom, TAlign::Left, TAlign::Right, TAlign::Client}) {
-        for (TControl* child : controls_) {
-            if (!child->visible_ || child->align_ != kind)
+        for (TControl* child : FControls) {
+            if (!child->FVisible || child->FAlign != kind)
                 continue;
             RECT r = area;
             switch (kind) {
@@ -424,8 +424,8 @@ void TControl::ArrangeControls(RECT area)
             place(*child, r);
         }
     }
-    for (TControl* child : controls_) {
-        if (child->align_ != TAlign::None)
+    for (TControl* child : FControls) {
+        if (child->FAlign != TAlign::None)
             continue;
         RECT r{child->Scale(child->Left()), child->Scale(child->Top()), 0, 0};
         r.right = r.left + child->Scale(child->Width());
@@ -436,21 +436,21 @@ void TControl::ArrangeControls(RECT area)
 
 void TControl::PlaceChild(TControl& child, const RECT& rect)
 {
-    if (child.handle_)
-        SetWindowPos(child.handle_, nullptr, rect.left, rect.top, std::max(0L, rect.right - rect.left),
+    if (child.FHandle)
+        SetWindowPos(child.FHandle, nullptr, rect.left, rect.top, std::max(0L, rect.right - rect.left),
                      std::max(0L, rect.bottom - rect.top), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TControl::RefreshScale()
 {
-    if (font_) {
-        DeleteObject(font_);
-        font_ = nullptr;
+    if (FFont) {
+        DeleteObject(FFont);
+        FFont = nullptr;
     }
-    if (handle_)
-        SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+    if (FHandle)
+        SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
     ScaleChanged();
-    for (TControl* child : std::vector<TControl*>(controls_))
+    for (TControl* child : std::vector<TControl*>(FControls))
         child->RefreshScale();
     Invalidate();
 }

@@ -41,28 +41,28 @@ class TControl : public TComponent {
 public:
     ~TControl() override;
 
-    HWND Handle() const { return handle_; }
+    HWND Handle() const { return FHandle; }
     static TControl* FromHandle(HWND window);
 
-    TControl* Parent() const { return parent_; }
+    TControl* Parent() const { return FParent; }
     void SetParent(TControl* parent);
-    const std::vector<TControl*>& Controls() const { return controls_; }
+    const std::vector<TControl*>& Controls() const { return FControls; }
     TForm* ParentForm() const;
 
     // Geometry at 96 dpi.
     void SetBounds(int left, int top, int width, int height);
-    int Left() const { return bounds_.left; }
-    int Top() const { return bounds_.top; }
-    int Width() const { return bounds_.right - bounds_.left; }
-    int Height() const { return bounds_.bottom - bounds_.top; }
+    int Left() const { return FBounds.left; }
+    int Top() const { return FBounds.top; }
+    int Width() const { return FBounds.right - FBounds.left; }
+    int Height() const { return FBounds.bottom - FBounds.top; }
     void SetAlign(TAlign align);
-    TAlign Align() const { return align_; }
+    TAlign Align() const { return FAlign; }
     void SetMargins(const TEdges& margins);
     void SetPadding(const TEdges& padding);
     // Puts this control first among its siblings when they are aligned.
     void MoveToAlignFront();
 
-    bool Visible() const { return visible_; }
+    bool Visible() const { return FVisible; }
     void SetVisible(bool visible);
     bool Enabled() const;
     void SetEnabled(bool enabled);
@@ -124,16 +124,16 @@ private:
                                          DWORD_PTR data);
     void Detach();
 
-    HWND handle_ = nullptr;
-    TControl* parent_ = nullptr;
-    std::vector<TControl*> controls_;
-    RECT bounds_{0, 0, 0, 0};
-    TAlign align_ = TAlign::None;
-    TEdges margins_, padding_;
-    bool visible_ = true;
-    bool destroying_ = false;
-    std::optional<COLORREF> color_;
-    std::optional<TFontSpec> fontSpec_;
-    mutable HFONT font_ = nullptr;
-    mutable UINT fontDpi_ = 0;
+    HWND FHandle = nullptr;
+    TControl* FParent = nullptr;
+    std::vector<TControl*> FControls;
+    RECT FBounds{0, 0, 0, 0};
+    TAlign FAlign = TAlign::None;
+    TEdges FMargins, FPadding;
+    bool FVisible = true;
+    bool FDestroying = false;
+    std::optional<COLORREF> FColor;
+    std::optional<TFontSpec> FFontSpec;
+    mutable HFONT FFont = nullptr;
+    mutable UINT FFontDpi = 0;
 };

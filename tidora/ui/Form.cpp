@@ -9,52 +9,52 @@ constexpr UINT SynchronizeMessage = WM_APP + 0x3F0;
 }  // namespace
 
 TForm::TForm(TComponent* owner, const std::wstring& className, std::wstring name)
-    : TControl(owner, nullptr, std::move(name)), threadId_(GetCurrentThreadId())
+    : TControl(owner, nullptr, std::move(name)), FThreadId(GetCurrentThreadId())
 {
     RegisterControlClass(className.c_str());
     CreateHandle(className.c_str(), WindowStyle(), WS_EX_APPWINDOW | WS_EX_CONTROLPARENT);
-    dpi_ = GetWindowDpi(Handle());
+    FDpi = GetWindowDpi(Handle());
 }
 
 TForm::~TForm()
 {
     DestroyHandle();
-    if (desktopFontHandle_)
-        DeleteObject(desktopFontHandle_);
+    if (FDesktopFontHandle)
+        DeleteObject(FDesktopFontHandle);
 }
 
 DWORD TForm::WindowStyle() const
 {
     DWORD style = WS_CLIPCHILDREN;
-    if (borderStyle_ == TBorderStyle::None)
+    if (FBorderStyle == TBorderStyle::None)
         return style | WS_POPUP;
     style |= WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-    if (minimizeBox_)
+    if (FMinimizeBox)
         style |= WS_MINIMIZEBOX;
-    if (maximizeBox_)
+    if (FMaximizeBox)
         style |= WS_MAXIMIZEBOX;
-    if (borderStyle_ == TBorderStyle::Sizeable)
+    if (FBorderStyle == TBorderStyle::Sizeable)
         style |= WS_THICKFRAME;
     return style;
 }
 
 void TForm::SetClientSize(int width, int height)
 {
-    clientWidth_ = width;
-    clientHeight_ = height;
+    FClientWidth = width;
+    FClientHeight = height;
     ApplySize(nullptr);
 }
 
 void TForm::SetBorderStyle(TBorderStyle style)
 {
-    borderStyle_ = style;
-    SetBorderIcons(minimizeBox_, maximizeBox_);
+    FBorderStyle = style;
+    SetBorderIcons(FMinimizeBox, FMaximizeBox);
 }
 
 void TForm::SetBorderIcons(bool minimize, bool maximize)
 {
-    minimizeBox_ = minimize;
-    maximizeBox_ = maximize;
+    FMinimizeBox = minimize;
+    FMaximizeBox = maximize;
     if (!Handle())
         return;
     DWORD keep = static_cast<DWORD>(GetWindowLongPtrW(Handle(), GWL_STYLE)) & WS_VISIBLE;
@@ -67,11 +67,11 @@ void TForm::SetBorderIcons(bool minimize, bool maximize)
 // current DPI, keeping its position or taking the suggested one.
 void TForm::ApplySize(const RECT* suggested)
 {
-    if (!Handle() || clientWidth_ <= 0 || clientHeight_ <= 0)
+    if (!Handle() || FClientWidth <= 0 || FClientHeight <= 0)
         return;
     DWORD style = static_cast<DWORD>(GetWindowLongPtrW(Handle(), GWL_STYLE));
     DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(Handle(), GWL_EXSTYLE));
-    RECT size = WindowRectForClient(Scale(clientWidth_), Scale(clientHeight_), style, exStyle, dpi_);
+    RECT size = WindowRectForClient(Scale(FClientWidth), Scale(FClientHeight), style, exStyle, FDpi);
     UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
     int x = 0, y = 0;
     if (suggested) {
@@ -85,22 +85,22 @@ void TForm::ApplySize(const RECT* suggested)
 
 void TForm::UseDesktopFont()
 {
-    desktopFont_ = true;
+    FDesktopFont = true;
     RefreshScale();
 }
 
 HFONT TForm::Font() const
 {
-    if (!desktopFont_)
+    if (!FDesktopFont)
         return TControl::Font();
-    if (!desktopFontHandle_ || desktopFontDpi_ != dpi_) {
-        if (desktopFontHandle_)
-            DeleteObject(desktopFontHandle_);
-        LOGFONTW font = IconTitleFont(dpi_);
-        desktopFontHandle_ = CreateFontIndirectW(&font);
-        desktopFontDpi_ = dpi_;
+    if (!FDesktopFontHandle || FDesktopFontDpi != FDpi) {
+        if (FDesktopFontHandle)
+            DeleteObject(FDesktopFontHandle);
+        LOGFONTW font = IconTitleFont(FDpi);
+        FDesktopFontHandle = CreateFontIndirectW(&font);
+        FDesktopFontDpi = FDpi;
     }
-    return desktopFontHandle_;
+    return FDesktopFontHandle;
 }
 
 void TForm::Show()
@@ -113,15 +113,15 @@ void TForm::Show()
     // window still report another DPI, it is sized once more for that one.
     for (int pass = 0; pass < 2; ++pass) {
         UINT dpi = pass == 0 ? GetMonitorDpi(primary) : GetWindowDpi(Handle());
-        if (pass == 1 && dpi == dpi_)
+        if (pass == 1 && dpi == FDpi)
             break;
-        if (dpi != dpi_) {
-            dpi_ = dpi;
+        if (dpi != FDpi) {
+            FDpi = dpi;
             RefreshScale();
         }
         DWORD style = static_cast<DWORD>(GetWindowLongPtrW(Handle(), GWL_STYLE));
         DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(Handle(), GWL_EXSTYLE));
-        RECT size = WindowRectForClient(Scale(clientWidth_), Scale(clientHeight_), style, exStyle, dpi_);
+        RECT size = WindowRectForClient(Scale(FClientWidth), Scale(FClientHeight), style, exStyle, FDpi);
         const RECT& screen = info.rcMonitor;
         int x = screen.left + (screen.right - screen.left - size.right) / 2;
         int y = screen.top + (screen.bottom - screen.top - size.bottom) / 2;
@@ -140,7 +140,7 @@ void TForm::Close()
 
 bool TForm::Synchronize(const std::function<void()>& call)
 {
-    if (GetCurrentThreadId() == threadId_) {
+    if (GetCurrentThreadId() == FThreadId) {
         call();
         return true;
     }
@@ -160,10 +160,10 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         if (LOWORD(wParam) == WA_INACTIVE) {
             HWND focus = GetFocus();
             if (focus && IsChild(Handle(), focus))
-                lastFocus_ = focus;
+                FLastFocus = focus;
         } else if (!HIWORD(wParam)) {
-            HWND target = lastFocus_ && IsWindow(lastFocus_) && IsChild(Handle(), lastFocus_)
-                              ? lastFocus_
+            HWND target = FLastFocus && IsWindow(FLastFocus) && IsChild(Handle(), FLastFocus)
+                              ? FLastFocus
                               : GetNextDlgTabItem(Handle(), nullptr, FALSE);
             if (target) {
                 SetFocus(target);
@@ -182,7 +182,7 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
             Application::Terminate();
         break;
     case DpiChangedMessage:
-        dpi_ = LOWORD(wParam);
+        FDpi = LOWORD(wParam);
         RefreshScale();
         ApplySize(reinterpret_cast<const RECT*>(lParam));
         Realign();
@@ -191,10 +191,10 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         auto area = reinterpret_cast<const wchar_t*>(lParam);
         bool fontChange = wParam == SPI_SETICONTITLELOGFONT || wParam == SPI_SETNONCLIENTMETRICS ||
                           (wParam == 0 && area && lstrcmpiW(area, L"WindowMetrics") == 0);
-        if (desktopFont_ && fontChange) {
-            if (desktopFontHandle_)
-                DeleteObject(desktopFontHandle_);
-            desktopFontHandle_ = nullptr;
+        if (FDesktopFont && fontChange) {
+            if (FDesktopFontHandle)
+                DeleteObject(FDesktopFontHandle);
+            FDesktopFontHandle = nullptr;
             RefreshScale();
             Realign();
         }

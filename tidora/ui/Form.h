@@ -20,16 +20,16 @@ public:
     void SetCaption(const std::wstring& caption) override { SetText(caption); }
 
     void SetClientSize(int width, int height);
-    int ClientWidth() const { return clientWidth_; }
-    int ClientHeight() const { return clientHeight_; }
+    int ClientWidth() const { return FClientWidth; }
+    int ClientHeight() const { return FClientHeight; }
     void SetBorderStyle(TBorderStyle style);
-    TBorderStyle BorderStyle() const { return borderStyle_; }
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
     void SetBorderIcons(bool minimize, bool maximize);
     // Replaces the designed font with the system's icon-title font and
     // follows it when the system font changes.
     void UseDesktopFont();
     HFONT Font() const override;
-    UINT Dpi() const override { return dpi_; }
+    UINT Dpi() const override { return FDpi; }
 
     // Shows the form centred on the primary screen.
     void Show();
@@ -51,13 +51,13 @@ private:
     DWORD WindowStyle() const;
     void ApplySize(const RECT* suggested);
 
-    UINT dpi_ = DesignDpi;
-    int clientWidth_ = 0, clientHeight_ = 0;
-    TBorderStyle borderStyle_ = TBorderStyle::Single;
-    bool minimizeBox_ = true, maximizeBox_ = true;
-    bool desktopFont_ = false;
-    mutable HFONT desktopFontHandle_ = nullptr;
-    mutable UINT desktopFontDpi_ = 0;
-    DWORD threadId_ = 0;
-    HWND lastFocus_ = nullptr;
+    UINT FDpi = DesignDpi;
+    int FClientWidth = 0, FClientHeight = 0;
+    TBorderStyle FBorderStyle = TBorderStyle::Single;
+    bool FMinimizeBox = true, FMaximizeBox = true;
+    bool FDesktopFont = false;
+    mutable HFONT FDesktopFontHandle = nullptr;
+    mutable UINT FDesktopFontDpi = 0;
+    DWORD FThreadId = 0;
+    HWND FLastFocus = nullptr;
 };

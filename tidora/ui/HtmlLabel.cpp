@@ -24,20 +24,20 @@ THtmlLabel::THtmlLabel(TComponent* owner, TControl* parent, std::wstring name)
 
 void THtmlLabel::SetCaption(const std::wstring& html)
 {
-    html_ = html;
-    content_ = ParseHtmlText(html);
-    SetText(content_.PlainText());
+    FHtml = html;
+    FContent = ParseHtmlText(html);
+    SetText(FContent.PlainText());
 }
 
 void THtmlLabel::SetCenteredVertically(bool centered)
 {
-    centeredVertically_ = centered;
+    FCenteredVertically = centered;
     Invalidate();
 }
 
 void THtmlLabel::SetFontColor(COLORREF color)
 {
-    fontColor_ = color;
+    FFontColor = color;
     Invalidate();
 }
 
@@ -54,7 +54,7 @@ void THtmlLabel::Paint(HDC dc, const RECT& client)
     SetBkMode(dc, TRANSPARENT);
 
     std::vector<TPiece> pieces;
-    for (const auto& run : content_.Runs) {
+    for (const auto& run : FContent.Runs) {
         size_t start = 0;
         while (start < run.Text.size()) {
             size_t end = start;
@@ -92,16 +92,16 @@ void THtmlLabel::Paint(HDC dc, const RECT& client)
     }
 
     int total = lineHeight * static_cast<int>(lines.size());
-    int y = client.top + (centeredVertically_ ? (client.bottom - client.top - total) / 2 : 0);
+    int y = client.top + (FCenteredVertically ? (client.bottom - client.top - total) / 2 : 0);
     const bool enabled = IsWindowEnabled(Handle());
     for (const auto& line : lines) {
         int lineW = 0;
         for (const TPiece* piece : line)
             lineW += piece->Size.cx;
-        int x = client.left + (content_.Centered ? (width - lineW) / 2 : 0);
+        int x = client.left + (FContent.Centered ? (width - lineW) / 2 : 0);
         for (const TPiece* piece : line) {
             SelectObject(dc, piece->Run->Bold ? bold : normal);
-            COLORREF color = piece->Run->Color.value_or(fontColor_);
+            COLORREF color = piece->Run->Color.value_or(FFontColor);
             SetTextColor(dc, enabled ? color : GetSysColor(COLOR_GRAYTEXT));
             TextOutW(dc, x, y + (lineHeight - piece->Size.cy), piece->Text.c_str(), static_cast<int>(piece->Text.size()));
             x += piece->Size.cx;

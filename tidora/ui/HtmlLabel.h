@@ -11,7 +11,7 @@ public:
     THtmlLabel(TComponent* owner, TControl* parent, std::wstring name);
 
     bool HasCaption() const override { return true; }
-    std::wstring Caption() const override { return html_; }
+    std::wstring Caption() const override { return FHtml; }
     void SetCaption(const std::wstring& html) override;
 
     // The content sits in the middle of the label's height.
@@ -23,8 +23,8 @@ protected:
     void Paint(HDC dc, const RECT& client) override;
 
 private:
-    std::wstring html_;
-    THtmlText content_;
-    bool centeredVertically_ = false;
-    COLORREF fontColor_ = RGB(0, 0, 0);
+    std::wstring FHtml;
+    THtmlText FContent;
+    bool FCenteredVertically = false;
+    COLORREF FFontColor = RGB(0, 0, 0);
 };

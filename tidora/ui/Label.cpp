@@ -14,13 +14,13 @@ TLabel::TLabel(TComponent* owner, TControl* parent, std::wstring name) : TContro
 
 void TLabel::SetCentered(bool centered)
 {
-    centered_ = centered;
+    FCentered = centered;
     Invalidate();
 }
 
 void TLabel::SetFontColor(COLORREF color)
 {
-    fontColor_ = color;
+    FFontColor = color;
     Invalidate();
 }
 
@@ -30,8 +30,8 @@ void TLabel::Paint(HDC dc, const RECT& client)
     RECT area = client;
     HGDIOBJ old = SelectObject(dc, Font());
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, IsWindowEnabled(Handle()) ? fontColor_ : GetSysColor(COLOR_GRAYTEXT));
-    UINT format = DT_WORDBREAK | DT_NOPREFIX | (centered_ ? DT_CENTER : DT_LEFT);
+    SetTextColor(dc, IsWindowEnabled(Handle()) ? FFontColor : GetSysColor(COLOR_GRAYTEXT));
+    UINT format = DT_WORDBREAK | DT_NOPREFIX | (FCentered ? DT_CENTER : DT_LEFT);
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area, format);
     SelectObject(dc, old);
 }

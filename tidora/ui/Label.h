@@ -19,6 +19,6 @@ protected:
     void Paint(HDC dc, const RECT& client) override;
 
 private:
-    bool centered_ = false;
-    COLORREF fontColor_ = RGB(0, 0, 0);
+    bool FCentered = false;
+    COLORREF FFontColor = RGB(0, 0, 0);
 };

@@ -13,16 +13,16 @@ public:
     explicit TMenuItem(std::wstring name = {}, std::wstring caption = {});
 
     bool HasCaption() const override { return true; }
-    std::wstring Caption() const override { return caption_; }
-    void SetCaption(const std::wstring& caption) override { caption_ = caption; }
+    std::wstring Caption() const override { return FCaption; }
+    void SetCaption(const std::wstring& caption) override { FCaption = caption; }
 
     TMenuItem* Add(std::unique_ptr<TMenuItem> item);
-    int Count() const { return static_cast<int>(items_.size()); }
-    TMenuItem* Item(int index) const { return items_[static_cast<size_t>(index)].get(); }
+    int Count() const { return static_cast<int>(FItems.size()); }
+    TMenuItem* Item(int index) const { return FItems[static_cast<size_t>(index)].get(); }
 
     TNotifyEvent OnClick;
 
 private:
-    std::wstring caption_;
-    std::vector<std::unique_ptr<TMenuItem>> items_;
+    std::wstring FCaption;
+    std::vector<std::unique_ptr<TMenuItem>> FItems;
 };

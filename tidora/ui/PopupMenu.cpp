@@ -29,7 +29,7 @@ void TPopupMenu::Popup(HWND window, int x, int y)
 {
     std::vector<const TMenuItem*> flat;
     HMENU menu = CreatePopupMenu();
-    Build(menu, root_, flat);
+    Build(menu, FRoot, flat);
     UINT chosen = static_cast<UINT>(TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, window, nullptr));
     DestroyMenu(menu);
     if (chosen >= 1 && chosen <= flat.size()) {

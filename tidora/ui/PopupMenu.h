@@ -11,12 +11,12 @@ class TPopupMenu : public TComponent {
 public:
     TPopupMenu(TComponent* owner, std::wstring name);
 
-    TMenuItem& Items() { return root_; }
-    const TMenuItem& Items() const { return root_; }
+    TMenuItem& Items() { return FRoot; }
+    const TMenuItem& Items() const { return FRoot; }
     // Shows the menu at a screen point for `window` and runs the chosen
     // item's click handler.
     void Popup(HWND window, int x, int y);
 
 private:
-    TMenuItem root_;
+    TMenuItem FRoot;
 };

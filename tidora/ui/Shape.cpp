@@ -14,20 +14,20 @@ TShape::TShape(TComponent* owner, TControl* parent, std::wstring name) : TContro
 
 void TShape::SetBrushColor(COLORREF color)
 {
-    brush_ = color;
+    FBrush = color;
     Invalidate();
 }
 
 void TShape::SetPenColor(COLORREF color)
 {
-    pen_ = color;
+    FPen = color;
     Invalidate();
 }
 
 void TShape::Paint(HDC dc, const RECT& client)
 {
-    HBRUSH brush = CreateSolidBrush(brush_);
-    HPEN pen = CreatePen(PS_SOLID, 1, pen_);
+    HBRUSH brush = CreateSolidBrush(FBrush);
+    HPEN pen = CreatePen(PS_SOLID, 1, FPen);
     HGDIOBJ oldBrush = SelectObject(dc, brush);
     HGDIOBJ oldPen = SelectObject(dc, pen);
     Rectangle(dc, client.left, client.top, client.right, client.bottom);

@@ -8,15 +8,15 @@ public:
     TShape(TComponent* owner, TControl* parent, std::wstring name);
 
     void SetBrushColor(COLORREF color);
-    COLORREF BrushColor() const { return brush_; }
+    COLORREF BrushColor() const { return FBrush; }
     void SetPenColor(COLORREF color);
-    COLORREF PenColor() const { return pen_; }
+    COLORREF PenColor() const { return FPen; }
 
 protected:
     bool PaintsItself() const override { return true; }
     void Paint(HDC dc, const RECT& client) override;
 
 private:
-    COLORREF brush_ = RGB(255, 255, 255);
-    COLORREF pen_ = RGB(0, 0, 0);
+    COLORREF FBrush = RGB(255, 255, 255);
+    COLORREF FPen = RGB(0, 0, 0);
 };

@@ -36,7 +36,7 @@ TButtonState ChooseButtonState(bool enabled, bool pushed, bool down, bool hot, b
 }
 
 TStyledButton::TStyledButton(TComponent* owner, TControl* parent, std::wstring name)
-    : TControl(owner, parent, std::move(name)), styles_(PlainStyles())
+    : TControl(owner, parent, std::move(name)), FStyles(PlainStyles())
 {
     EnsureGdiplus();
     CreateHandle(L"BUTTON", WS_TABSTOP | BS_OWNERDRAW, 0);
@@ -44,30 +44,30 @@ TStyledButton::TStyledButton(TComponent* owner, TControl* parent, std::wstring n
 
 void TStyledButton::SetStyle(const std::wstring& family, const std::wstring& styleClass, const std::wstring& appearance)
 {
-    family_ = family;
-    class_ = styleClass;
-    appearance_ = appearance;
+    FFamily = family;
+    FClass = styleClass;
+    FAppearance = appearance;
     const TButtonStyleFamily* known = FindButtonStyleFamily(family);
-    styles_ = known ? known->StateStyles(styleClass, appearance) : PlainStyles();
+    FStyles = known ? known->StateStyles(styleClass, appearance) : PlainStyles();
     Invalidate();
 }
 
 void TStyledButton::SetShape(TButtonShape shape, int radius)
 {
-    shape_ = shape;
-    radius_ = radius;
+    FShape = shape;
+    FRadius = radius;
     Invalidate();
 }
 
 void TStyledButton::SetDown(bool down)
 {
-    if (down == down_)
+    if (down == FDown)
         return;
-    down_ = down;
-    if (down_ && group_ > 0 && Parent()) {
+    FDown = down;
+    if (FDown && FGroup > 0 && Parent()) {
         for (TControl* sibling : Parent()->Controls()) {
             auto* button = dynamic_cast<TStyledButton*>(sibling);
-            if (button && button != this && button->group_ == group_)
+            if (button && button != this && button->FGroup == FGroup)
                 button->SetDown(false);
         }
     }
@@ -86,12 +86,12 @@ TButtonState TStyledButton::State() const
     bool pushed = window && (SendMessageW(window, BM_GETSTATE, 0, 0) & BST_PUSHED);
     bool focusShown = window && GetFocus() == window &&
                       !(SendMessageW(window, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
-    return ChooseButtonState(Enabled(), pushed, down_, hot_, focusShown);
+    return ChooseButtonState(Enabled(), pushed, FDown, FHot, focusShown);
 }
 
 TButtonStateStyle TStyledButton::CurrentStyle() const
 {
-    return styles_.ForState(State());
+    return FStyles.ForState(State());
 }
 
 void TStyledButton::PaintTo(HDC dc)
@@ -108,8 +108,8 @@ LRESULT TStyledButton::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_ERASEBKGND:
         return 1;
     case WM_MOUSEMOVE:
-        if (!hot_) {
-            hot_ = true;
+        if (!FHot) {
+            FHot = true;
             TRACKMOUSEEVENT track{};
             track.cbSize = sizeof(track);
             track.dwFlags = TME_LEAVE;
@@ -119,7 +119,7 @@ LRESULT TStyledButton::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         }
         break;
     case WM_MOUSELEAVE:
-        hot_ = false;
+        FHot = false;
         Invalidate();
         break;
     case WM_GETDLGCODE:
@@ -128,7 +128,7 @@ LRESULT TStyledButton::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
             return *handled;
         break;
     case BM_GETCHECK:
-        return down_ ? BST_CHECKED : BST_UNCHECKED;
+        return FDown ? BST_CHECKED : BST_UNCHECKED;
     case BM_SETCHECK:
         SetDown(wParam == BST_CHECKED);
         return 0;
@@ -147,7 +147,7 @@ LRESULT TStyledButton::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 void TStyledButton::DrawItem(const DRAWITEMSTRUCT& item)
 {
     bool focused = (item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT);
-    TButtonState state = ChooseButtonState(!(item.itemState & ODS_DISABLED), item.itemState & ODS_SELECTED, down_, hot_,
+    TButtonState state = ChooseButtonState(!(item.itemState & ODS_DISABLED), item.itemState & ODS_SELECTED, FDown, FHot,
                                            focused);
     TBufferedDC buffer(item.hDC, item.rcItem);
     DrawFace(buffer.Dc(), item.rcItem, state);
@@ -163,7 +163,7 @@ void TStyledButton::Command(WORD code)
 // fill. A border of width 0 is a hairline of one device pixel.
 void TStyledButton::DrawFace(HDC target, const RECT& rect, TButtonState state)
 {
-    const TButtonStateStyle& style = styles_.ForState(state);
+    const TButtonStateStyle& style = FStyles.ForState(state);
     HDC dc = target;
     HBRUSH background = CreateSolidBrush(Parent() ? Parent()->Color() : Color());
     FillRect(dc, &rect, background);
@@ -176,8 +176,8 @@ void TStyledButton::DrawFace(HDC target, const RECT& rect, TButtonState state)
         const float width = static_cast<float>(rect.right - rect.left);
         const float height = static_cast<float>(rect.bottom - rect.top);
         const float pen = style.BorderWidth > 0 ? static_cast<float>(Scale(style.BorderWidth)) : 1.0f;
-        const bool round = shape_ == TButtonShape::RoundRect && style.Shape == TButtonShape::RoundRect;
-        const float radius = static_cast<float>(Scale(radius_));
+        const bool round = FShape == TButtonShape::RoundRect && style.Shape == TButtonShape::RoundRect;
+        const float radius = static_cast<float>(Scale(FRadius));
         auto outline = [&](Gdiplus::GraphicsPath& path, const Gdiplus::RectF& area) {
             if (round)
                 AddRoundRect(path, area, radius);

@@ -20,14 +20,14 @@ public:
     void SetCaption(const std::wstring& caption) override { SetText(caption); }
 
     void SetStyle(const std::wstring& family, const std::wstring& styleClass, const std::wstring& appearance);
-    const std::wstring& StyleFamily() const { return family_; }
-    const std::wstring& StyleAppearance() const { return appearance_; }
+    const std::wstring& StyleFamily() const { return FFamily; }
+    const std::wstring& StyleAppearance() const { return FAppearance; }
     void SetShape(TButtonShape shape, int radius);
 
-    bool Down() const { return down_; }
+    bool Down() const { return FDown; }
     void SetDown(bool down);
-    void SetGroupIndex(int group) { group_ = group; }
-    int GroupIndex() const { return group_; }
+    void SetGroupIndex(int group) { FGroup = group; }
+    int GroupIndex() const { return FGroup; }
 
     TNotifyEvent OnClick;
     void Click();
@@ -46,11 +46,11 @@ protected:
 private:
     void DrawFace(HDC dc, const RECT& rect, TButtonState state);
 
-    std::wstring family_, class_, appearance_;
-    TButtonStyles styles_;
-    TButtonShape shape_ = TButtonShape::RoundRect;
-    int radius_ = 4;
-    bool down_ = false;
-    bool hot_ = false;
-    int group_ = 0;
+    std::wstring FFamily, FClass, FAppearance;
+    TButtonStyles FStyles;
+    TButtonShape FShape = TButtonShape::RoundRect;
+    int FRadius = 4;
+    bool FDown = false;
+    bool FHot = false;
+    int FGroup = 0;
 };

@@ -15,24 +15,24 @@ TStyledToolBar::TStyledToolBar(TComponent* owner, TControl* parent, std::wstring
 
 void TStyledToolBar::SetButtonSize(int width, int height)
 {
-    buttonWidth_ = width;
-    buttonHeight_ = height;
+    FButtonWidth = width;
+    FButtonHeight = height;
     Realign();
 }
 
 void TStyledToolBar::SetIndent(int indent)
 {
-    indent_ = indent;
+    FIndent = indent;
     Realign();
 }
 
 void TStyledToolBar::ArrangeControls(RECT area)
 {
-    int x = area.left + Scale(indent_);
+    int x = area.left + Scale(FIndent);
     for (TControl* child : Controls()) {
         if (!child->Visible())
             continue;
-        RECT r{x, area.top, x + Scale(buttonWidth_), area.top + Scale(buttonHeight_)};
+        RECT r{x, area.top, x + Scale(FButtonWidth), area.top + Scale(FButtonHeight)};
         PlaceChild(*child, r);
         x = r.right;
     }

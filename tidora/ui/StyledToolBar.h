@@ -16,6 +16,6 @@ protected:
     void ArrangeControls(RECT area) override;
 
 private:
-    int buttonWidth_ = 23, buttonHeight_ = 22;
-    int indent_ = 0;
+    int FButtonWidth = 23, FButtonHeight = 22;
+    int FIndent = 0;
 };

@@ -12,7 +12,7 @@ TVectorImage::TVectorImage(TComponent* owner, TControl* parent, std::wstring nam
 
 void TVectorImage::SetDrawer(TDrawer drawer)
 {
-    drawer_ = std::move(drawer);
+    FDrawer = std::move(drawer);
     Invalidate();
 }
 
@@ -36,7 +36,7 @@ LRESULT TVectorImage::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_ERASEBKGND:
         return 1;
     case WM_SETCURSOR:
-        if (handCursor_ && LOWORD(lParam) == HTCLIENT) {
+        if (FHandCursor && LOWORD(lParam) == HTCLIENT) {
             SetCursor(LoadCursorW(nullptr, IDC_HAND));
             return TRUE;
         }
@@ -69,8 +69,8 @@ void TVectorImage::Draw(HDC dc, const RECT& rect, bool focusShown)
     HBRUSH background = CreateSolidBrush(Parent() ? Parent()->Color() : Color());
     FillRect(dc, &rect, background);
     DeleteObject(background);
-    if (drawer_)
-        drawer_(dc, rect, static_cast<float>(Dpi()) / DesignDpi);
+    if (FDrawer)
+        FDrawer(dc, rect, static_cast<float>(Dpi()) / DesignDpi);
     if (focusShown)
         DrawFocusRect(dc, &rect);
 }

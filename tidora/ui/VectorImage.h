@@ -15,7 +15,7 @@ public:
     TVectorImage(TComponent* owner, TControl* parent, std::wstring name);
 
     void SetDrawer(TDrawer drawer);
-    void SetHandCursor(bool hand) { handCursor_ = hand; }
+    void SetHandCursor(bool hand) { FHandCursor = hand; }
     TNotifyEvent OnClick;
     void Click();
     void PaintTo(HDC dc);
@@ -28,6 +28,6 @@ protected:
 private:
     void Draw(HDC dc, const RECT& rect, bool focusShown);
 
-    TDrawer drawer_;
-    bool handCursor_ = false;
+    TDrawer FDrawer;
+    bool FHandCursor = false;
 };

@@ -25,36 +25,36 @@ COLORREF ResolveColor(DWORD color)
 }
 
 TControl::TControl(const wchar_t* kindName, UINT classStyle, DWORD style, DWORD exStyle)
-    : kindName_(kindName), classStyle_(classStyle), style_(style), exStyle_(exStyle)
+    : FKindName(kindName), FClassStyle(classStyle), FStyle(style), FExStyle(exStyle)
 {
 }
 
 void TControl::InitWithParent(TControl* parent)
 {
-    parent_ = parent;
+    FParent = parent;
     if (!parent)
         return;
-    backColor_ = parent->backColor_;
-    if (!parent->children_)
-        parent->children_ = MakeList();
-    parent->children_->Add(this);
+    FBackColor = parent->FBackColor;
+    if (!parent->FChildren)
+        parent->FChildren = MakeList();
+    parent->FChildren->Add(this);
 }
 
 int TControl::ChildCount() const
 {
-    return children_ ? children_->Count() : 0;
+    return FChildren ? FChildren->Count() : 0;
 }
 
 TControl* TControl::Child(int index) const
 {
-    return children_ ? static_cast<TControl*>(children_->Item(index)) : nullptr;
+    return FChildren ? static_cast<TControl*>(FChildren->Item(index)) : nullptr;
 }
 
 HWND TControl::GetHandle()
 {
-    if (!handle_)
+    if (!FHandle)
         CreateHandle();
-    return handle_;
+    return FHandle;
 }
 
 TControl* TControl::FromHandle(HWND window)
@@ -68,70 +68,70 @@ TControl* TControl::FromHandle(HWND window)
 
 void TControl::ApplyBounds()
 {
-    if (handle_)
-        SetWindowPos(handle_, nullptr, bounds_.left, bounds_.top, bounds_.right - bounds_.left,
-                     bounds_.bottom - bounds_.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (FHandle)
+        SetWindowPos(FHandle, nullptr, FBounds.left, FBounds.top, FBounds.right - FBounds.left,
+                     FBounds.bottom - FBounds.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // A dimension of 0 or less leaves that dimension as it is.
 void TControl::SetSize(int width, int height)
 {
     if (width > 0)
-        bounds_.right = bounds_.left + width;
+        FBounds.right = FBounds.left + width;
     if (height > 0)
-        bounds_.bottom = bounds_.top + height;
+        FBounds.bottom = FBounds.top + height;
     ApplyBounds();
 }
 
 void TControl::SetTop(int top)
 {
-    int height = bounds_.bottom - bounds_.top;
-    bounds_.top = top;
-    bounds_.bottom = top + height;
-    positionSet_ = true;
+    int height = FBounds.bottom - FBounds.top;
+    FBounds.top = top;
+    FBounds.bottom = top + height;
+    FPositionSet = true;
     ApplyBounds();
 }
 
 void TControl::SetLeft(int left)
 {
-    int width = bounds_.right - bounds_.left;
-    bounds_.left = left;
-    bounds_.right = left + width;
-    positionSet_ = true;
+    int width = FBounds.right - FBounds.left;
+    FBounds.left = left;
+    FBounds.right = left + width;
+    FPositionSet = true;
     ApplyBounds();
 }
 
 void TControl::SetBounds(const RECT& bounds)
 {
-    bounds_ = bounds;
-    positionSet_ = true;
+    FBounds = bounds;
+    FPositionSet = true;
     ApplyBounds();
 }
 
 void TControl::SetVisible(bool visible)
 {
     if (visible)
-        style_ |= WS_VISIBLE;
+        FStyle |= WS_VISIBLE;
     else
-        style_ &= ~static_cast<DWORD>(WS_VISIBLE);
-    if (handle_)
-        ShowWindow(handle_, visible ? SW_SHOW : SW_HIDE);
+        FStyle &= ~static_cast<DWORD>(WS_VISIBLE);
+    if (FHandle)
+        ShowWindow(FHandle, visible ? SW_SHOW : SW_HIDE);
 }
 
 void TControl::SetCaption(const std::wstring& caption)
 {
-    caption_ = caption;
-    if (handle_)
-        SendMessageW(handle_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption_.c_str()));
+    FCaption = caption;
+    if (FHandle)
+        SendMessageW(FHandle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(FCaption.c_str()));
 }
 
 std::wstring TControl::Caption() const
 {
-    if (!handle_)
-        return caption_;
-    int length = GetWindowTextLengthW(handle_);
+    if (!FHandle)
+        return FCaption;
+    int length = GetWindowTextLengthW(FHandle);
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    length = GetWindowTextW(handle_, text.data(), length + 1);
+    length = GetWindowTextW(FHandle, text.data(), length + 1);
     text.resize(static_cast<size_t>(length > 0 ? length : 0));
     return text;
 }
@@ -139,49 +139,49 @@ std::wstring TControl::Caption() const
 // An explicitly named class gets no "obj_" prefix.
 void TControl::SetWindowClassName(const std::wstring& name)
 {
-    className_ = name;
-    classNameExplicit_ = true;
+    FClassName = name;
+    FClassNameExplicit = true;
 }
 
 std::wstring TControl::WindowClassName() const
 {
-    return classNameExplicit_ ? className_ : L"obj_" + kindName_;
+    return FClassNameExplicit ? FClassName : L"obj_" + FKindName;
 }
 
 void TControl::SetIcon(HICON icon, bool owned)
 {
-    if (iconOwned_ && icon_ && icon_ != icon)
-        DestroyIcon(icon_);
-    icon_ = icon;
-    iconOwned_ = owned;
-    if (handle_ && !isChild_)
-        SendMessageW(handle_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    if (FIconOwned && FIcon && FIcon != icon)
+        DestroyIcon(FIcon);
+    FIcon = icon;
+    FIconOwned = owned;
+    if (FHandle && !FIsChild)
+        SendMessageW(FHandle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(FIcon));
 }
 
 void TControl::SetMenuBar(HMENU menu)
 {
-    menuBar_ = menu;
-    if (handle_ && !isChild_)
-        SetMenu(handle_, menu);
+    FMenuBar = menu;
+    if (FHandle && !FIsChild)
+        SetMenu(FHandle, menu);
 }
 
 // --- handler chain ---------------------------------------------------------
 
 void TControl::AttachHandler(MessageHandler handler, bool runWhileTerminating)
 {
-    if (!chain_)
-        chain_ = MakeList();
-    chain_->Add(new ChainEntry{handler, runWhileTerminating});
+    if (!FChain)
+        FChain = MakeList();
+    FChain->Add(new ChainEntry{handler, runWhileTerminating});
 }
 
 void TControl::DetachHandler(MessageHandler handler)
 {
-    if (!chain_)
+    if (!FChain)
         return;
-    for (int i = chain_->Count() - 1; i >= 0; --i) {
-        auto* entry = static_cast<ChainEntry*>(chain_->Item(i));
+    for (int i = FChain->Count() - 1; i >= 0; --i) {
+        auto* entry = static_cast<ChainEntry*>(FChain->Item(i));
         if (entry->handler == handler) {
-            chain_->DeleteRange(i, 1);
+            FChain->DeleteRange(i, 1);
             delete entry;
             return;
         }
@@ -190,10 +190,10 @@ void TControl::DetachHandler(MessageHandler handler)
 
 bool TControl::HasHandler(MessageHandler handler) const
 {
-    if (!chain_)
+    if (!FChain)
         return false;
-    for (int i = 0; i < chain_->Count(); ++i)
-        if (static_cast<ChainEntry*>(chain_->Item(i))->handler == handler)
+    for (int i = 0; i < FChain->Count(); ++i)
+        if (static_cast<ChainEntry*>(FChain->Item(i))->handler == handler)
             return true;
     return false;
 }
@@ -202,13 +202,13 @@ bool TControl::HasHandler(MessageHandler handler) const
 // chain runs, so each entry is read afresh and copied before its call.
 bool TControl::RunChain(MSG& message, LRESULT& result)
 {
-    if (!chain_)
+    if (!FChain)
         return false;
     bool terminated = AppState().terminated;
-    for (int i = chain_->Count() - 1; i >= 0; --i) {
-        if (i >= chain_->Count())
+    for (int i = FChain->Count() - 1; i >= 0; --i) {
+        if (i >= FChain->Count())
             continue;
-        ChainEntry entry = *static_cast<ChainEntry*>(chain_->Item(i));
+        ChainEntry entry = *static_cast<ChainEntry*>(FChain->Item(i));
         if (terminated && !entry.runWhileTerminating)
             continue;
         if (entry.handler(this, message, result))
@@ -221,12 +221,12 @@ bool TControl::RunChain(MSG& message, LRESULT& result)
 
 void TControl::CreateHandle()
 {
-    if (handle_ || dying_ || IsDestroying())
+    if (FHandle || FDying || IsDestroying())
         return;
     HWND parentWindow = nullptr;
-    if (parent_) {
-        parentWindow = parent_->GetHandle();
-        if (handle_)  // made together with the parent's window
+    if (FParent) {
+        parentWindow = FParent->GetHandle();
+        if (FHandle)  // made together with the parent's window
             return;
     }
 
@@ -235,7 +235,7 @@ void TControl::CreateHandle()
     WNDCLASSW existing{};
     if (!GetClassInfoW(instance, className.c_str(), &existing)) {
         WNDCLASSW wc{};
-        wc.style = classStyle_;
+        wc.style = FClassStyle;
         wc.lpfnWndProc = &SharedWindowProc;
         wc.hInstance = instance;
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
@@ -244,41 +244,41 @@ void TControl::CreateHandle()
             return;
     }
 
-    int width = bounds_.right - bounds_.left;
-    int height = bounds_.bottom - bounds_.top;
+    int width = FBounds.right - FBounds.left;
+    int height = FBounds.bottom - FBounds.top;
     if (width == 0)
         width = CW_USEDEFAULT;
     if (height == 0)
         height = CW_USEDEFAULT;
-    int x = bounds_.left;
-    int y = bounds_.top;
-    if (!isChild_ && !positionSet_)
+    int x = FBounds.left;
+    int y = FBounds.top;
+    if (!FIsChild && !FPositionSet)
         x = y = CW_USEDEFAULT;
 
     TAppState& state = AppState();
     TControl* outer = state.creating;
     state.creating = this;
-    HWND window = CreateWindowExW(exStyle_, className.c_str(), caption_.c_str(), style_, x, y, width, height,
-                                  parentWindow, isChild_ ? nullptr : menuBar_, instance, nullptr);
+    HWND window = CreateWindowExW(FExStyle, className.c_str(), FCaption.c_str(), FStyle, x, y, width, height,
+                                  parentWindow, FIsChild ? nullptr : FMenuBar, instance, nullptr);
     state.creating = outer;
     if (!window) {
-        handle_ = nullptr;
+        FHandle = nullptr;
         return;
     }
-    handle_ = window;
+    FHandle = window;
 
     SendMessageW(window, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 
     // A top-level window shows its own icon, else a copy of the application
     // window's (which is the program's main icon).
-    if (!isChild_) {
+    if (!FIsChild) {
         TControl* app = state.appWindow;
-        if (!icon_ && app && app != this && app->icon_) {
-            icon_ = static_cast<HICON>(CopyImage(app->icon_, IMAGE_ICON, 0, 0, 0));
-            iconOwned_ = icon_ != nullptr;
+        if (!FIcon && app && app != this && app->FIcon) {
+            FIcon = static_cast<HICON>(CopyImage(app->FIcon, IMAGE_ICON, 0, 0, 0));
+            FIconOwned = FIcon != nullptr;
         }
-        SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+        SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(FIcon));
     }
 
     if (AfterCreate)
@@ -293,10 +293,10 @@ LRESULT CALLBACK SharedWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 {
     auto* object = reinterpret_cast<TControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     TAppState& state = AppState();
-    if (!object && state.creating && !state.creating->handle_) {
+    if (!object && state.creating && !state.creating->FHandle) {
         // The first message of a window under construction binds it to its object.
         object = state.creating;
-        object->handle_ = window;
+        object->FHandle = window;
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
     }
     MSG msg{};
@@ -333,8 +333,8 @@ LRESULT TControl::WndProc(MSG& message)
 
 LRESULT TControl::DefaultProcessing(const MSG& message)
 {
-    if (previousWndProc_)
-        return CallWindowProcW(previousWndProc_, message.hwnd, message.message, message.wParam, message.lParam);
+    if (FPreviousWndProc)
+        return CallWindowProcW(FPreviousWndProc, message.hwnd, message.message, message.wParam, message.lParam);
     return DefWindowProcW(message.hwnd, message.message, message.wParam, message.lParam);
 }
 
@@ -347,11 +347,11 @@ bool TControl::IsMainWindowOfLoop() const
 LRESULT TControl::DefaultHandling(MSG& message)
 {
     TAppState& state = AppState();
-    const bool own = message.hwnd == handle_ && handle_;
+    const bool own = message.hwnd == FHandle && FHandle;
     switch (message.message) {
     case WM_DESTROY:
         if (own) {
-            dying_ = true;
+            FDying = true;
             LRESULT result = DefaultProcessing(message);
             if (state.appWindow == this)
                 state.appWindow = nullptr;
@@ -378,8 +378,8 @@ LRESULT TControl::DefaultHandling(MSG& message)
         break;
     case WM_NCDESTROY:
         if (own) {
-            SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
-            handle_ = nullptr;
+            SetWindowLongPtrW(FHandle, GWLP_USERDATA, 0);
+            FHandle = nullptr;
         }
         break;
     case WM_COMMAND:
@@ -391,8 +391,8 @@ LRESULT TControl::DefaultHandling(MSG& message)
         break;
     case WM_SYSCOMMAND:
         if ((message.wParam & 0xFFF0) == SC_MINIMIZE && own && state.appWindow && state.appWindow != this &&
-            state.appWindow->Child(0) == this && state.appWindow->handle_) {
-            PostMessageW(state.appWindow->handle_, WM_SYSCOMMAND, message.wParam, message.lParam);
+            state.appWindow->Child(0) == this && state.appWindow->FHandle) {
+            PostMessageW(state.appWindow->FHandle, WM_SYSCOMMAND, message.wParam, message.lParam);
             return 0;
         }
         break;
@@ -422,45 +422,45 @@ void TControl::Destroy()
 
     // Children whose windows still exist die with their windows; the others
     // are released here.
-    if (children_) {
-        TPtrList* children = children_;
-        children_ = nullptr;
+    if (FChildren) {
+        TPtrList* children = FChildren;
+        FChildren = nullptr;
         while (children->Count() > 0) {
             auto* child = static_cast<TControl*>(children->Item(0));
             children->DeleteRange(0, 1);
-            child->parent_ = nullptr;
-            if (child->handle_ && !child->dying_)
-                DestroyWindow(child->handle_);
-            else if (!child->handle_ && !child->IsDestroying())
+            child->FParent = nullptr;
+            if (child->FHandle && !child->FDying)
+                DestroyWindow(child->FHandle);
+            else if (!child->FHandle && !child->IsDestroying())
                 child->Release();
         }
         children->Release();
     }
-    if (parent_) {
-        if (parent_->children_)
-            parent_->children_->Remove(this);
-        if (parent_->activeForm_ == this)
-            parent_->activeForm_ = nullptr;
-        parent_ = nullptr;
+    if (FParent) {
+        if (FParent->FChildren)
+            FParent->FChildren->Remove(this);
+        if (FParent->FActiveForm == this)
+            FParent->FActiveForm = nullptr;
+        FParent = nullptr;
     }
 
     // The window no longer reaches this object; one that is not already being
     // destroyed is destroyed now.
-    if (handle_) {
-        HWND window = handle_;
-        handle_ = nullptr;
+    if (FHandle) {
+        HWND window = FHandle;
+        FHandle = nullptr;
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        if (!dying_)
+        if (!FDying)
             DestroyWindow(window);
     }
-    if (iconOwned_ && icon_)
-        DestroyIcon(icon_);
-    icon_ = nullptr;
-    if (chain_) {
-        for (int i = 0; i < chain_->Count(); ++i)
-            delete static_cast<ChainEntry*>(chain_->Item(i));
-        chain_->Release();
-        chain_ = nullptr;
+    if (FIconOwned && FIcon)
+        DestroyIcon(FIcon);
+    FIcon = nullptr;
+    if (FChain) {
+        for (int i = 0; i < FChain->Count(); ++i)
+            delete static_cast<ChainEntry*>(FChain->Item(i));
+        FChain->Release();
+        FChain = nullptr;
     }
 
     TRefObject::Destroy();

@@ -37,46 +37,46 @@ public:
     // Attaches the new control to `parent` and takes its background colour.
     void InitWithParent(TControl* parent);
 
-    HWND Handle() const { return handle_; }
+    HWND Handle() const { return FHandle; }
     // The window, created first if it does not exist yet (null if that fails).
     HWND GetHandle();
-    TControl* Parent() const { return parent_; }
+    TControl* Parent() const { return FParent; }
     int ChildCount() const;
     TControl* Child(int index) const;
-    bool IsChildWindow() const { return isChild_; }
+    bool IsChildWindow() const { return FIsChild; }
 
     void SetSize(int width, int height);
     void SetTop(int top);
     void SetLeft(int left);
     void SetBounds(const RECT& bounds);
-    RECT Bounds() const { return bounds_; }
+    RECT Bounds() const { return FBounds; }
     void SetVisible(bool visible);
-    bool Visible() const { return (style_ & WS_VISIBLE) != 0; }
+    bool Visible() const { return (FStyle & WS_VISIBLE) != 0; }
     void SetCaption(const std::wstring& caption);
     std::wstring Caption() const;
     void SetWindowClassName(const std::wstring& name);
     std::wstring WindowClassName() const;
 
-    UINT ClassStyle() const { return classStyle_; }
-    DWORD Style() const { return style_; }
-    DWORD ExStyle() const { return exStyle_; }
-    DWORD TextColor() const { return textColor_; }
-    DWORD BackColor() const { return backColor_; }
-    void SetBackColor(DWORD color) { backColor_ = color; }
+    UINT ClassStyle() const { return FClassStyle; }
+    DWORD Style() const { return FStyle; }
+    DWORD ExStyle() const { return FExStyle; }
+    DWORD TextColor() const { return FTextColor; }
+    DWORD BackColor() const { return FBackColor; }
+    void SetBackColor(DWORD color) { FBackColor = color; }
 
     // Icon for WM_SETICON; an owned icon is destroyed with the control.
     void SetIcon(HICON icon, bool owned);
-    HICON Icon() const { return icon_; }
+    HICON Icon() const { return FIcon; }
 
     // Menu bar used when the window is created (set at once when it exists).
     void SetMenuBar(HMENU menu);
-    HMENU MenuBar() const { return menuBar_; }
-    TMenu* FirstMenu() const { return firstMenu_; }
-    void SetFirstMenu(TMenu* menu) { firstMenu_ = menu; }
+    HMENU MenuBar() const { return FMenuBar; }
+    TMenu* FirstMenu() const { return FFirstMenu; }
+    void SetFirstMenu(TMenu* menu) { FFirstMenu = menu; }
 
     // For the application window: the form that last had the focus.
-    TControl* ActiveForm() const { return activeForm_; }
-    void SetActiveForm(TControl* form) { activeForm_ = form; }
+    TControl* ActiveForm() const { return FActiveForm; }
+    void SetActiveForm(TControl* form) { FActiveForm = form; }
 
     // Handler chain, run newest first. A run-while-terminating handler still
     // runs once the loop is ending.
@@ -105,29 +105,29 @@ private:
 
     friend LRESULT CALLBACK SharedWindowProc(HWND, UINT, WPARAM, LPARAM);
 
-    HWND handle_ = nullptr;
-    TControl* parent_ = nullptr;
-    TPtrList* children_ = nullptr;
-    std::wstring kindName_;
-    std::wstring className_;
-    bool classNameExplicit_ = false;
-    std::wstring caption_;
-    UINT classStyle_;
-    DWORD style_;
-    DWORD exStyle_;
-    RECT bounds_{};
-    bool positionSet_ = false;
-    bool isChild_ = false;
-    bool dying_ = false;
-    HICON icon_ = nullptr;
-    bool iconOwned_ = false;
-    HMENU menuBar_ = nullptr;
-    TMenu* firstMenu_ = nullptr;
-    WNDPROC previousWndProc_ = nullptr;
-    TPtrList* chain_ = nullptr;
-    TControl* activeForm_ = nullptr;
-    DWORD textColor_ = SystemColor(COLOR_WINDOWTEXT);
-    DWORD backColor_ = SystemColor(COLOR_BTNFACE);
+    HWND FHandle = nullptr;
+    TControl* FParent = nullptr;
+    TPtrList* FChildren = nullptr;
+    std::wstring FKindName;
+    std::wstring FClassName;
+    bool FClassNameExplicit = false;
+    std::wstring FCaption;
+    UINT FClassStyle;
+    DWORD FStyle;
+    DWORD FExStyle;
+    RECT FBounds{};
+    bool FPositionSet = false;
+    bool FIsChild = false;
+    bool FDying = false;
+    HICON FIcon = nullptr;
+    bool FIconOwned = false;
+    HMENU FMenuBar = nullptr;
+    TMenu* FFirstMenu = nullptr;
+    WNDPROC FPreviousWndProc = nullptr;
+    TPtrList* FChain = nullptr;
+    TControl* FActiveForm = nullptr;
+    DWORD FTextColor = SystemColor(COLOR_WINDOWTEXT);
+    DWORD FBackColor = SystemColor(COLOR_BTNFACE);
 };
 
 LRESULT CALLBACK SharedWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -30,24 +30,24 @@ struct MenuBuilder {
 
     void Fill(TMenu* level, HMENU menu)
     {
-        if (!level->items_)
-            level->items_ = MakeList();
+        if (!level->FItems)
+            level->FItems = MakeList();
         while (position < end) {
             const std::wstring& entry = entries[position++];
             if (entry.empty() || entry == L")")
                 return;
 
             auto* item = new TMenu();
-            item->parentItem_ = level;
-            item->commandId_ = AppState().nextCommandId++;
-            level->items_->Add(item);
+            item->FParentItem = level;
+            item->FCommandId = AppState().nextCommandId++;
+            level->FItems->Add(item);
 
             bool radio = false;
             if (entry == L"-") {
-                item->separator_ = true;
+                item->FSeparator = true;
             } else if (entry[0] == L'+' || entry[0] == L'-') {
-                item->checkable_ = true;
-                item->checked_ = entry[0] == L'+';
+                item->FCheckable = true;
+                item->FChecked = entry[0] == L'+';
                 size_t textStart = 1;
                 if (entry.compare(1, 2, L"!!") == 0) {
                     group = ++lastGroup;
@@ -60,32 +60,32 @@ struct MenuBuilder {
                     textStart = 2;
                 }
                 if (radio)
-                    item->radioGroup_ = group;
-                item->text_ = entry.substr(textStart);
+                    item->FRadioGroup = group;
+                item->FText = entry.substr(textStart);
             } else {
-                item->text_ = entry;
+                item->FText = entry;
             }
 
             if (AtEntry(L"(")) {
                 ++position;
-                item->handle_ = CreatePopupMenu();
-                Fill(item, item->handle_);
+                item->FHandle = CreatePopupMenu();
+                Fill(item, item->FHandle);
             }
 
             MENUITEMINFOW info{};
             info.cbSize = sizeof(info);
             info.fMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_TYPE | MIIM_DATA;
-            if (item->separator_) {
+            if (item->FSeparator) {
                 info.fType = MFT_SEPARATOR;
                 info.fState = MFS_GRAYED | MFS_DISABLED;
             } else {
                 info.fType = MFT_STRING | (radio ? MFT_RADIOCHECK : 0);
-                info.fState = item->checked_ ? MFS_CHECKED : 0;
-                info.dwTypeData = item->text_.data();
-                info.cch = static_cast<UINT>(item->text_.size());
+                info.fState = item->FChecked ? MFS_CHECKED : 0;
+                info.dwTypeData = item->FText.data();
+                info.cch = static_cast<UINT>(item->FText.size());
             }
-            info.wID = item->commandId_;
-            info.hSubMenu = item->handle_;
+            info.wID = item->FCommandId;
+            info.hSubMenu = item->FHandle;
             info.dwItemData = reinterpret_cast<ULONG_PTR>(item);
             InsertMenuItemW(menu, static_cast<UINT>(GetMenuItemCount(menu)), TRUE, &info);
         }
@@ -94,19 +94,19 @@ struct MenuBuilder {
 
 int TMenu::ItemCount() const
 {
-    return items_ ? items_->Count() : 0;
+    return FItems ? FItems->Count() : 0;
 }
 
 TMenu* TMenu::Item(int index) const
 {
-    return items_ ? static_cast<TMenu*>(items_->Item(index)) : nullptr;
+    return FItems ? static_cast<TMenu*>(FItems->Item(index)) : nullptr;
 }
 
 TMenu* TMenu::FindItem(UINT commandId, int& index) const
 {
     for (int i = 0; i < ItemCount(); ++i) {
         TMenu* item = Item(i);
-        if (LOWORD(item->commandId_) == LOWORD(commandId))
+        if (LOWORD(item->FCommandId) == LOWORD(commandId))
             return item;
         ++index;
         if (TMenu* found = item->FindItem(commandId, index))
@@ -119,45 +119,45 @@ TMenu* TMenu::FindItem(UINT commandId, int& index) const
 // group; a checkable item toggles.
 void TMenu::ApplyCheck()
 {
-    if (!parentItem_ || !parentItem_->items_)
+    if (!FParentItem || !FParentItem->FItems)
         return;
-    HMENU menu = parentItem_->handle_;
-    TPtrList* siblings = parentItem_->items_;
-    if (radioGroup_ > 0) {
+    HMENU menu = FParentItem->FHandle;
+    TPtrList* siblings = FParentItem->FItems;
+    if (FRadioGroup > 0) {
         int position = siblings->IndexOf(this);
-        auto groupAt = [&](int i) { return static_cast<TMenu*>(siblings->Item(i))->radioGroup_; };
+        auto groupAt = [&](int i) { return static_cast<TMenu*>(siblings->Item(i))->FRadioGroup; };
         int first = position;
-        while (first > 0 && groupAt(first - 1) == radioGroup_)
+        while (first > 0 && groupAt(first - 1) == FRadioGroup)
             --first;
         int last = position;
-        while (last + 1 < siblings->Count() && groupAt(last + 1) == radioGroup_)
+        while (last + 1 < siblings->Count() && groupAt(last + 1) == FRadioGroup)
             ++last;
         for (int i = first; i <= last; ++i)
-            static_cast<TMenu*>(siblings->Item(i))->checked_ = i == position;
+            static_cast<TMenu*>(siblings->Item(i))->FChecked = i == position;
         CheckMenuRadioItem(menu, static_cast<UINT>(first), static_cast<UINT>(last), static_cast<UINT>(position),
                            MF_BYPOSITION);
-    } else if (checkable_) {
-        checked_ = !checked_;
-        CheckMenuItem(menu, commandId_, MF_BYCOMMAND | (checked_ ? MF_CHECKED : MF_UNCHECKED));
+    } else if (FCheckable) {
+        FChecked = !FChecked;
+        CheckMenuItem(menu, FCommandId, MF_BYCOMMAND | (FChecked ? MF_CHECKED : MF_UNCHECKED));
     }
 }
 
 TMenu* MakeMenu(TControl* owner, std::span<const std::wstring> entries, int lastIndex, TMenu::ItemClick onItemClick)
 {
     auto* menu = new TMenu();
-    menu->items_ = MakeList();
+    menu->FItems = MakeList();
     menu->OnItemClick = std::move(onItemClick);
     const bool topLevel = owner && !owner->IsChildWindow();
 
     if (lastIndex >= 0 && !entries.empty()) {
-        menu->handle_ = topLevel && !owner->FirstMenu() ? CreateMenu() : CreatePopupMenu();
+        menu->FHandle = topLevel && !owner->FirstMenu() ? CreateMenu() : CreatePopupMenu();
         MenuBuilder builder{entries, std::min(entries.size(), static_cast<size_t>(lastIndex) + 1)};
-        builder.Fill(menu, menu->handle_);
+        builder.Fill(menu, menu->FHandle);
     }
 
     if (!owner)
         return menu;
-    menu->owner_ = owner;
+    menu->FOwner = owner;
     if (!owner->FirstMenu()) {
         // The first menu heads the owner's chain, is owned by the owner and
         // brings the WM_COMMAND handler; a top-level owner shows it as its bar.
@@ -166,48 +166,48 @@ TMenu* MakeMenu(TControl* owner, std::span<const std::wstring> entries, int last
         if (!owner->HasHandler(&MenuCommandHandler))
             owner->AttachHandler(&MenuCommandHandler);
         if (topLevel)
-            owner->SetMenuBar(menu->handle_);
+            owner->SetMenuBar(menu->FHandle);
     } else {
         TMenu* last = owner->FirstMenu();
-        while (last->next_)
-            last = last->next_;
-        last->next_ = menu;
+        while (last->FNext)
+            last = last->FNext;
+        last->FNext = menu;
     }
     return menu;
 }
 
 void TMenu::Destroy()
 {
-    if (owner_) {
-        if (owner_->FirstMenu() == this) {
-            owner_->SetFirstMenu(nullptr);
-            if (handle_ && owner_->MenuBar() == handle_)
-                owner_->SetMenuBar(nullptr);
-            owner_->RemoveOwned(this);
+    if (FOwner) {
+        if (FOwner->FirstMenu() == this) {
+            FOwner->SetFirstMenu(nullptr);
+            if (FHandle && FOwner->MenuBar() == FHandle)
+                FOwner->SetMenuBar(nullptr);
+            FOwner->RemoveOwned(this);
         } else {
-            for (TMenu* menu = owner_->FirstMenu(); menu; menu = menu->next_)
-                if (menu->next_ == this) {
-                    menu->next_ = nullptr;
+            for (TMenu* menu = FOwner->FirstMenu(); menu; menu = menu->FNext)
+                if (menu->FNext == this) {
+                    menu->FNext = nullptr;
                     break;
                 }
         }
-        owner_ = nullptr;
+        FOwner = nullptr;
     }
     // Each menu of the chain releases its successor.
-    if (TMenu* next = next_) {
-        next_ = nullptr;
+    if (TMenu* next = FNext) {
+        FNext = nullptr;
         next->Release();
     }
-    if (items_) {
-        for (int i = 0; i < items_->Count(); ++i)
-            static_cast<TMenu*>(items_->Item(i))->Release();
-        items_->Release();
-        items_ = nullptr;
+    if (FItems) {
+        for (int i = 0; i < FItems->Count(); ++i)
+            static_cast<TMenu*>(FItems->Item(i))->Release();
+        FItems->Release();
+        FItems = nullptr;
     }
     // Destroying a menu destroys its sub-menus with it.
-    if (handle_ && !parentItem_)
-        DestroyMenu(handle_);
-    handle_ = nullptr;
+    if (FHandle && !FParentItem)
+        DestroyMenu(FHandle);
+    FHandle = nullptr;
     TRefObject::Destroy();
 }
 

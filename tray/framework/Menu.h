@@ -19,19 +19,19 @@ public:
     // the menu's items (separators and sub-menu items included), from 0.
     using ItemClick = std::function<void(TMenu* menu, int index)>;
 
-    HMENU Handle() const { return handle_; }
-    TControl* Owner() const { return owner_; }
-    TMenu* ParentItem() const { return parentItem_; }
-    TMenu* Next() const { return next_; }
+    HMENU Handle() const { return FHandle; }
+    TControl* Owner() const { return FOwner; }
+    TMenu* ParentItem() const { return FParentItem; }
+    TMenu* Next() const { return FNext; }
     int ItemCount() const;
     TMenu* Item(int index) const;
 
-    UINT CommandId() const { return commandId_; }
-    const std::wstring& Text() const { return text_; }
-    bool IsSeparator() const { return separator_; }
-    bool IsCheckable() const { return checkable_; }
-    bool Checked() const { return checked_; }
-    int RadioGroup() const { return radioGroup_; }
+    UINT CommandId() const { return FCommandId; }
+    const std::wstring& Text() const { return FText; }
+    bool IsSeparator() const { return FSeparator; }
+    bool IsCheckable() const { return FCheckable; }
+    bool Checked() const { return FChecked; }
+    int RadioGroup() const { return FRadioGroup; }
 
     UINT TrackFlags = 0;
     ItemClick OnItemClick;                       // an item's own handler wins over the menu's
@@ -50,17 +50,17 @@ private:
     void ApplyCheck();
     friend bool MenuCommandHandler(TControl*, MSG&, LRESULT&);
 
-    HMENU handle_ = nullptr;
-    TControl* owner_ = nullptr;
-    TMenu* parentItem_ = nullptr;
-    TPtrList* items_ = nullptr;
-    TMenu* next_ = nullptr;
-    UINT commandId_ = 0;
-    std::wstring text_;
-    bool separator_ = false;
-    bool checkable_ = false;
-    bool checked_ = false;
-    int radioGroup_ = 0;
+    HMENU FHandle = nullptr;
+    TControl* FOwner = nullptr;
+    TMenu* FParentItem = nullptr;
+    TPtrList* FItems = nullptr;
+    TMenu* FNext = nullptr;
+    UINT FCommandId = 0;
+    std::wstring FText;
+    bool FSeparator = false;
+    bool FCheckable = false;
+    bool FChecked = false;
+    int FRadioGroup = 0;
 };
 
 // Builds a menu from entries 0..lastIndex of the template and links it to the

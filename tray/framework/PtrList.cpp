@@ -12,40 +12,40 @@ TPtrList* MakeList()
 // not reallocate on every add.
 void TPtrList::Grow()
 {
-    int step = growthStep_ > 0 ? growthStep_ : std::min(1000, count_ / 4 + 1);
-    items_.resize(items_.size() + static_cast<size_t>(step), nullptr);
+    int step = FGrowthStep > 0 ? FGrowthStep : std::min(1000, FCount / 4 + 1);
+    FItems.resize(FItems.size() + static_cast<size_t>(step), nullptr);
 }
 
 void TPtrList::Add(void* item)
 {
-    Insert(count_, item);
+    Insert(FCount, item);
 }
 
 void TPtrList::Insert(int index, void* item)
 {
-    if (index < 0 || index > count_)
+    if (index < 0 || index > FCount)
         return;
-    if (count_ == Capacity())
+    if (FCount == Capacity())
         Grow();
-    std::move_backward(items_.begin() + index, items_.begin() + count_, items_.begin() + count_ + 1);
-    items_[static_cast<size_t>(index)] = item;
-    ++count_;
+    std::move_backward(FItems.begin() + index, FItems.begin() + FCount, FItems.begin() + FCount + 1);
+    FItems[static_cast<size_t>(index)] = item;
+    ++FCount;
 }
 
 void TPtrList::DeleteRange(int index, int count)
 {
-    if (index < 0 || index >= count_ || count <= 0)
+    if (index < 0 || index >= FCount || count <= 0)
         return;
-    count = std::min(count, count_ - index);
-    std::move(items_.begin() + index + count, items_.begin() + count_, items_.begin() + index);
-    std::fill(items_.begin() + count_ - count, items_.begin() + count_, nullptr);
-    count_ -= count;
+    count = std::min(count, FCount - index);
+    std::move(FItems.begin() + index + count, FItems.begin() + FCount, FItems.begin() + index);
+    std::fill(FItems.begin() + FCount - count, FItems.begin() + FCount, nullptr);
+    FCount -= count;
 }
 
 int TPtrList::IndexOf(const void* item) const
 {
-    for (int i = 0; i < count_; ++i)
-        if (items_[static_cast<size_t>(i)] == item)
+    for (int i = 0; i < FCount; ++i)
+        if (FItems[static_cast<size_t>(i)] == item)
             return i;
     return -1;
 }
@@ -57,7 +57,7 @@ void TPtrList::Remove(const void* item)
 
 void* TPtrList::Item(int index) const
 {
-    if (index < 0 || index >= count_)
+    if (index < 0 || index >= FCount)
         return nullptr;
-    return items_[static_cast<size_t>(index)];
+    return FItems[static_cast<size_t>(index)];
 }

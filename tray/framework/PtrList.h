@@ -8,11 +8,11 @@
 class TPtrList : public TRefObject {
 public:
     // `growthStep` 0 or less: grow by min(1000, count / 4 + 1).
-    explicit TPtrList(int growthStep = 0) : growthStep_(growthStep) {}
+    explicit TPtrList(int growthStep = 0) : FGrowthStep(growthStep) {}
 
-    int Count() const { return count_; }
-    int Capacity() const { return static_cast<int>(items_.size()); }
-    int GrowthStep() const { return growthStep_; }
+    int Count() const { return FCount; }
+    int Capacity() const { return static_cast<int>(FItems.size()); }
+    int GrowthStep() const { return FGrowthStep; }
 
     void Add(void* item);
     void Insert(int index, void* item);
@@ -24,9 +24,9 @@ public:
 private:
     void Grow();
 
-    int count_ = 0;
-    int growthStep_;
-    std::vector<void*> items_;  // size() is the capacity
+    int FCount = 0;
+    int FGrowthStep;
+    std::vector<void*> FItems;  // size() is the capacity
 };
 
 // The lists the framework makes for itself grow four items at a time.

@@ -15,15 +15,15 @@ struct OwnedPair {
 // at its first release and an object held once survives exactly one.
 void TRefObject::Hold()
 {
-    refCount_ += 2;
+    FRefCount += 2;
 }
 
 void TRefObject::Release()
 {
-    refCount_ -= 2;
-    if (refCount_ >= 0 || destroying_)
+    FRefCount -= 2;
+    if (FRefCount >= 0 || FDestroying)
         return;
-    destroying_ = true;
+    FDestroying = true;
     if (OnDestroy)
         OnDestroy(this);
     Destroy();
@@ -33,41 +33,41 @@ void TRefObject::AddOwnedPair(OwnedProc proc, TRefObject* object)
 {
     if (!object)
         return;
-    if (!owned_)
-        owned_ = MakeList();
-    owned_->Add(new OwnedPair{proc, object});
+    if (!FOwned)
+        FOwned = MakeList();
+    FOwned->Add(new OwnedPair{proc, object});
 }
 
 void TRefObject::RemoveOwned(const TRefObject* object)
 {
-    if (!owned_)
+    if (!FOwned)
         return;
-    for (int i = 0; i < owned_->Count(); ++i) {
-        auto* pair = static_cast<OwnedPair*>(owned_->Item(i));
+    for (int i = 0; i < FOwned->Count(); ++i) {
+        auto* pair = static_cast<OwnedPair*>(FOwned->Item(i));
         if (pair->object == object) {
-            owned_->DeleteRange(i, 1);
+            FOwned->DeleteRange(i, 1);
             delete pair;
             break;
         }
     }
-    if (owned_->Count() == 0) {
-        TPtrList* list = owned_;
-        owned_ = nullptr;
+    if (FOwned->Count() == 0) {
+        TPtrList* list = FOwned;
+        FOwned = nullptr;
         list->Release();
     }
 }
 
 int TRefObject::OwnedCount() const
 {
-    return owned_ ? owned_->Count() : 0;
+    return FOwned ? FOwned->Count() : 0;
 }
 
 // The owned list is taken off the object before it is walked: an owned object
 // that removes itself from its owner while dying then finds nothing to remove.
 void TRefObject::Destroy()
 {
-    TPtrList* list = owned_;
-    owned_ = nullptr;
+    TPtrList* list = FOwned;
+    FOwned = nullptr;
     if (list) {
         for (int i = 0; i < list->Count(); ++i) {
             auto* pair = static_cast<OwnedPair*>(list->Item(i));

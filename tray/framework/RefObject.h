@@ -17,8 +17,8 @@ public:
 
     void Hold();
     void Release();
-    int RefCount() const { return refCount_; }
-    bool IsDestroying() const { return destroying_; }
+    int RefCount() const { return FRefCount; }
+    bool IsDestroying() const { return FDestroying; }
 
     // Called once, with the object, when its destruction starts.
     std::function<void(TRefObject*)> OnDestroy;
@@ -34,9 +34,9 @@ protected:
     virtual void Destroy();
 
 private:
-    int refCount_ = 0;
-    bool destroying_ = false;
-    TPtrList* owned_ = nullptr;
+    int FRefCount = 0;
+    bool FDestroying = false;
+    TPtrList* FOwned = nullptr;
 };
 
 // The procedure that AddOwned registers: one release.

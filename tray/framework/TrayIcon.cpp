@@ -29,9 +29,9 @@ NOTIFYICONDATAW TTrayIcon::NotifyData(HWND window, bool forDelete) const
     data.uID = Id();
     data.uFlags = forDelete ? 0 : NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = TrayCallbackMessage;
-    data.hIcon = icon_;
-    size_t length = tooltip_.size() < TrayTooltipLength ? tooltip_.size() : TrayTooltipLength;
-    tooltip_.copy(data.szTip, length);
+    data.hIcon = FIcon;
+    size_t length = FTooltip.size() < TrayTooltipLength ? FTooltip.size() : TrayTooltipLength;
+    FTooltip.copy(data.szTip, length);
     data.szTip[length] = L'\0';
     return data;
 }
@@ -41,46 +41,46 @@ bool TTrayIcon::Notify(DWORD action)
 {
     if (AppState().terminated)
         action = NIM_DELETE;
-    NOTIFYICONDATAW data = NotifyData(window_, action == NIM_DELETE);
+    NOTIFYICONDATAW data = NotifyData(FWindow, action == NIM_DELETE);
     bool done = Shell_NotifyIconW(action, &data) != FALSE;
     if (action == NIM_DELETE && done)
-        active_ = false;
+        FActive = false;
     return done;
 }
 
 void TTrayIcon::SetActive(bool active)
 {
-    if (active == active_)
+    if (active == FActive)
         return;
     if (active) {
-        if (!icon_)
+        if (!FIcon)
             return;
-        window_ = ExplicitWindow;
-        if (!window_ && owner_)
-            window_ = owner_->GetHandle();
-        if (!window_)
+        FWindow = ExplicitWindow;
+        if (!FWindow && FOwner)
+            FWindow = FOwner->GetHandle();
+        if (!FWindow)
             return;
-        active_ = Notify(NIM_ADD) && !AppState().terminated;
+        FActive = Notify(NIM_ADD) && !AppState().terminated;
     } else {
-        active_ = !Notify(NIM_DELETE);
+        FActive = !Notify(NIM_DELETE);
     }
 }
 
 void TTrayIcon::SetTooltip(const std::wstring& tooltip)
 {
-    if (tooltip == tooltip_)
+    if (tooltip == FTooltip)
         return;
-    tooltip_ = tooltip;
-    if (active_)
+    FTooltip = tooltip;
+    if (FActive)
         Notify(NIM_MODIFY);
 }
 
 void TTrayIcon::Destroy()
 {
     SetActive(false);
-    if (icon_)
-        DestroyIcon(icon_);
-    icon_ = nullptr;
+    if (FIcon)
+        DestroyIcon(FIcon);
+    FIcon = nullptr;
     TAppState& state = AppState();
     if (state.icons) {
         state.icons->Remove(this);
@@ -90,7 +90,7 @@ void TTrayIcon::Destroy()
             list->Release();
         }
     }
-    owner_ = nullptr;
+    FOwner = nullptr;
     TRefObject::Destroy();
 }
 
@@ -104,8 +104,8 @@ TTrayIcon* MakeTrayIcon(TControl* owner, HICON icon)
     // The handler also has to see the owner's WM_DESTROY while the loop ends.
     if (owner && !owner->HasHandler(&TrayMessageHandler))
         owner->AttachHandler(&TrayMessageHandler, true);
-    tray->owner_ = owner;
-    tray->icon_ = icon;
+    tray->FOwner = owner;
+    tray->FIcon = icon;
     tray->SetActive(true);
     return tray;
 }

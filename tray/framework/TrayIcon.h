@@ -21,12 +21,12 @@ class TTrayIcon : public TRefObject {
 public:
     using MouseEvent = std::function<void(TTrayIcon* sender, WORD message)>;
 
-    HICON Icon() const { return icon_; }
-    bool Active() const { return active_; }
+    HICON Icon() const { return FIcon; }
+    bool Active() const { return FActive; }
     void SetActive(bool active);
-    const std::wstring& Tooltip() const { return tooltip_; }
+    const std::wstring& Tooltip() const { return FTooltip; }
     void SetTooltip(const std::wstring& tooltip);
-    TControl* Owner() const { return owner_; }
+    TControl* Owner() const { return FOwner; }
 
     MouseEvent OnTrayMouse;
     bool KeepWhenOwnerDestroyed = false;
@@ -44,11 +44,11 @@ private:
     friend TTrayIcon* MakeTrayIcon(TControl*, HICON);
     bool Notify(DWORD action);
 
-    HICON icon_ = nullptr;
-    bool active_ = false;
-    std::wstring tooltip_;
-    TControl* owner_ = nullptr;
-    HWND window_ = nullptr;   // the window the icon was added with
+    HICON FIcon = nullptr;
+    bool FActive = false;
+    std::wstring FTooltip;
+    TControl* FOwner = nullptr;
+    HWND FWindow = nullptr;   // the window the icon was added with
 };
 
 // Size of the first version of NOTIFYICONDATAW for this architecture
