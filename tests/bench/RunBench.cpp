@@ -14,6 +14,7 @@
 #include "Process.h"
 #include "ProcessWindows.h"
 #include "Text.h"
+#include "ThreadHandover.h"
 #include "UpdateCheck.h"
 
 #include "child_process.h"
@@ -326,7 +327,7 @@ int wmain()
     // 5. The start-up request's worker ends when the program closes.
     std::vector<double> endings;
     for (int round = 0; round < 5; ++round) {
-        CheckUpdate(L"http://127.0.0.1:1/api.init.php", [](bool, const std::wstring&) {}, 0);
+        RequestStartupAnswer(L"http://127.0.0.1:1/api.init.php", WindowThreadHandover(), [](const std::wstring&) {}, 0);
         Sleep(1500 + round * 97);  // somewhere inside a pause
         double t0 = Now();
         EndUpdateCheck();

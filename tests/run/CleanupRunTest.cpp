@@ -235,7 +235,8 @@ TEST_F(CleanupRunTest, ARunEndsWhatIsNotProtectedReportsItAndNamesTheResultPage)
     EXPECT_TRUE(body.ends_with(
         "{\"cate\":\"install\",\"displayname\":\"\\uBCF4\\uC548 \\uBAA8\\uB4C8\",\"publisher\":\"\\uD68C\\uC0AC\"}]"));
 
-    ASSERT_FALSE(outcome->Key.empty()) << outcome->Answer;
+    ASSERT_TRUE(outcome->Answer.has_value());
+    ASSERT_FALSE(outcome->Key.empty()) << *outcome->Answer;
     EXPECT_EQ(outcome->ResultAddress, testenv::ServiceUrl() + L"/?report=" + outcome->Key);
     THTTP page;
     const std::wstring html = page.Get(outcome->ResultAddress);
@@ -251,7 +252,7 @@ TEST_F(CleanupRunTest, WithTheServiceDownNoPageIsNamed)
     const ULONGLONG started = GetTickCount64();
     const TCleanupRunOutcome outcome = RunCleanup(std::move(input));
     EXPECT_GE(GetTickCount64() - started, 4000u);
-    EXPECT_FALSE(outcome.Answer.empty());
+    EXPECT_EQ(outcome.Answer, std::nullopt);
     EXPECT_EQ(outcome.Key, L"");
     EXPECT_EQ(outcome.ResultAddress, L"");
     for (const auto& p : outcome.Processes)

@@ -6,16 +6,20 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <optional>
+
 namespace {
 
 const std::wstring Korean = L"한글 답변";
 const std::string KoreanUtf8 = "\xED\x95\x9C\xEA\xB8\x80 \xEB\x8B\xB5\xEB\xB3\x80";
 const std::string KoreanEucKr = "\xC7\xD1\xB1\xDB \xB4\xE4\xBA\xAF";
 
-std::string Gzip(const std::string& data)
+// Packed with zlib's framing for `windowBits`: 16 + MAX_WBITS gzip,
+// MAX_WBITS the zlib wrapper, -MAX_WBITS the raw deflate stream.
+std::string Pack(const std::string& data, int windowBits)
 {
     z_stream stream{};
-    deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY);
     std::string out(deflateBound(&stream, static_cast<uLong>(data.size())) + 32, '\0');
     stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
     stream.avail_in = static_cast<uInt>(data.size());
@@ -25,6 +29,19 @@ std::string Gzip(const std::string& data)
     out.resize(stream.total_out);
     deflateEnd(&stream);
     return out;
+}
+
+std::string Gzip(const std::string& data)
+{
+    return Pack(data, 16 + MAX_WBITS);
+}
+
+std::string BigText()
+{
+    std::string big(300000, 'x');
+    for (size_t i = 0; i < big.size(); i += 7)
+        big[i] = static_cast<char>('a' + i % 26);
+    return big;
 }
 
 }  // namespace
@@ -70,9 +87,7 @@ TEST(DecodeAnswerText, OnlyUtf8IsReadAsUtf8AndEverythingElseAsEucKr)
 
 TEST(GunzipBytes, InflatesGzipAndRefusesAnythingElse)
 {
-    std::string big(300000, 'x');
-    for (size_t i = 0; i < big.size(); i += 7)
-        big[i] = static_cast<char>('a' + i % 26);
+    const std::string big = BigText();
     EXPECT_EQ(GunzipBytes(Gzip(KoreanUtf8)), KoreanUtf8);
     EXPECT_EQ(GunzipBytes(Gzip(big)), big);
     EXPECT_EQ(GunzipBytes(Gzip("")), "");
@@ -80,6 +95,48 @@ TEST(GunzipBytes, InflatesGzipAndRefusesAnythingElse)
     std::string truncated = Gzip(big);
     truncated.resize(truncated.size() / 2);
     EXPECT_FALSE(GunzipBytes(truncated));
+}
+
+TEST(InflateDeflateBytes, TakesTheZlibFormAndTheRawFormAndRefusesAnythingElse)
+{
+    const std::string big = BigText();
+    for (int windowBits : {MAX_WBITS, -MAX_WBITS}) {
+        EXPECT_EQ(InflateDeflateBytes(Pack(KoreanUtf8, windowBits)), KoreanUtf8) << windowBits;
+        EXPECT_EQ(InflateDeflateBytes(Pack(big, windowBits)), big) << windowBits;
+        EXPECT_EQ(InflateDeflateBytes(Pack("", windowBits)), "") << windowBits;
+        std::string truncated = Pack(big, windowBits);
+        truncated.resize(truncated.size() / 2);
+        EXPECT_FALSE(InflateDeflateBytes(truncated)) << windowBits;
+    }
+    // A zlib stream whose check sum is wrong is no zlib stream.
+    std::string damaged = Pack(KoreanUtf8, MAX_WBITS);
+    damaged.back() ^= 0x55;
+    EXPECT_FALSE(InflateDeflateBytes(damaged));
+    EXPECT_FALSE(InflateDeflateBytes("not deflate at all"));
+}
+
+TEST(UnpackContent, UnpacksByTheContentEncoding)
+{
+    const struct {
+        const wchar_t* encoding;
+        bool packed;
+        std::string bytes;
+        std::optional<std::string> unpacked;
+    } cases[] = {
+        {L"gzip", true, Gzip(KoreanUtf8), KoreanUtf8},
+        {L" gzip ", true, Gzip(KoreanUtf8), KoreanUtf8},
+        {L"deflate", true, Pack(KoreanUtf8, MAX_WBITS), KoreanUtf8},
+        {L"deflate", true, Pack(KoreanUtf8, -MAX_WBITS), KoreanUtf8},
+        {L"gzip", true, Pack(KoreanUtf8, MAX_WBITS), std::nullopt},  // the coding must match the framing
+        {L"deflate", true, Gzip(KoreanUtf8), std::nullopt},
+        {L"br", false, Gzip(KoreanUtf8), std::nullopt},
+        {L"", false, KoreanUtf8, std::nullopt},
+        {L"identity", false, KoreanUtf8, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(UnpackContent(c.encoding, c.bytes), c.unpacked) << c.encoding;
+        EXPECT_EQ(IsPackedEncoding(c.encoding), c.packed) << c.encoding;
+    }
 }
 
 TEST(FormEncoding, NamesAreUtf8PercentEncodedWithSpaceAsPlus)

@@ -1,8 +1,9 @@
 // The start-up request: its worker, retries, early end and completion.
 #include "InstallId.h"
 #include "Text.h"
+#include "StartupCheck.h"
+#include "ThreadHandover.h"
 #include "Translation.h"
-#include "UpdateCheck.h"
 
 #include "notice_driver.h"
 #include "service_client.h"
@@ -205,19 +206,65 @@ TEST_F(UpdateCheckTest, AnUpdateThatIsNoWebAddressShowsNoNotice)
 TEST_F(UpdateCheckTest, GetWithHeadersSendsOnlyItsPairsAndReadsUtf8)
 {
     service::SetRoute({{"path", "/korean"}, {"body", "한글"}, {"content_type", "text/plain; charset=euc-kr"}});
-    auto [answered, text] = GetWithHeaders(testenv::ServiceUrl() + L"/korean", {{L"X-One", L"1"}, {L"X-Two", L"2"}});
-    EXPECT_TRUE(answered);
-    EXPECT_EQ(text, L"한글");
+    auto text = GetWithHeaders(testenv::ServiceUrl() + L"/korean", {{L"X-One", L"1"}, {L"X-Two", L"2"}});
+    ASSERT_TRUE(text.has_value());
+    EXPECT_EQ(*text, L"한글");
     auto sent = service::Requests().at(0);
     EXPECT_EQ(service::Header(sent, "X-One"), "1");
     EXPECT_EQ(service::Header(sent, "X-Two"), "2");
     for (const char* absent : {"Accept-Language", "Accept-Encoding", "Cookie", "DNT", "Cache-Control"})
         EXPECT_EQ(service::Header(sent, absent), "") << absent;
 
-    auto [notFound, page] = GetWithHeaders(testenv::ServiceUrl() + L"/status?code=404", {});
-    EXPECT_TRUE(notFound);
-    EXPECT_EQ(page, L"status 404 body");
-    EXPECT_FALSE(GetWithHeaders(testenv::WrongHostUrl() + L"/echo", {}).first);
-    EXPECT_FALSE(GetWithHeaders(L"http://127.0.0.1:1/", {}).first);
-    EXPECT_FALSE(GetWithHeaders(L"no address", {}).first);
+    EXPECT_EQ(GetWithHeaders(testenv::ServiceUrl() + L"/status?code=404", {}), L"status 404 body");
+    EXPECT_EQ(GetWithHeaders(testenv::WrongHostUrl() + L"/echo", {}), std::nullopt);
+    EXPECT_EQ(GetWithHeaders(L"http://127.0.0.1:1/", {}), std::nullopt);
+    EXPECT_EQ(GetWithHeaders(L"no address", {}), std::nullopt);
+}
+
+TEST_F(UpdateCheckTest, GetWithHeadersAsksForNoCompressionAndTakesNoBrowserAgent)
+{
+    auto text = GetWithHeaders(testenv::ServiceUrl() + L"/echo", {});
+    ASSERT_TRUE(text.has_value());
+    const json echo = json::parse(WideToUtf8(*text));
+    EXPECT_EQ(service::Header(echo, "User-Agent"), "Tidora");
+    EXPECT_EQ(service::Header(echo, "Accept-Encoding"), "");
+}
+
+// The hold request goes to the address of the last check with the hold
+// headers; its result comes back through the hand-over it is given.
+TEST_F(UpdateCheckTest, TheHoldRequestReportsThroughTheHandover)
+{
+    service::SetRoute({{"path", "/api.init.php"}, {"body", "{}"}});
+    CheckUpdate(StartupUrl(), nullptr, 0);
+    service::Reset();
+
+    int calls = 0;
+    bool answered = false;
+    DWORD ranOn = 0;
+    StartHoldRequest(WindowThreadHandover(), [&](bool result) {
+        ++calls;
+        answered = result;
+        ranOn = GetCurrentThreadId();
+    });
+    ASSERT_TRUE(PumpUntil([&] { return calls > 0; }));
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(ranOn, GetCurrentThreadId());
+    auto requests = service::Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0]["path"], "/api.init.php");
+    EXPECT_EQ(service::Header(requests[0], "User-Command"), "hold");
+    EXPECT_EQ(service::Header(requests[0], "User-Version"), "3.7.12.345");
+    EXPECT_EQ(service::Header(requests[0], "User-Language"), "");
+
+    // Nobody listening: the request fails and the hand-over says so.
+    RequestStartupAnswer(L"http://127.0.0.1:1/api.init.php", {}, {}, 0, TUpdateRetry{1, 1});
+    ASSERT_TRUE(WaitForUpdateCheck(10000));
+    calls = 0;
+    answered = true;
+    StartHoldRequest(WindowThreadHandover(), [&](bool result) {
+        ++calls;
+        answered = result;
+    });
+    ASSERT_TRUE(PumpUntil([&] { return calls > 0; }));
+    EXPECT_FALSE(answered);
 }

@@ -1,5 +1,6 @@
 // The update notice, shown for real and driven from a helper thread.
-#include "UpdateCheck.h"
+#include "NoticeTexts.h"
+#include "StartupCheck.h"
 #include "UpdateDialog.h"
 
 #include "notice_driver.h"

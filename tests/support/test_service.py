@@ -262,9 +262,20 @@ def gzip_answer(handler, query, body):
                    content_type="text/plain; charset=utf-8")
 
 
+def deflated(data, raw):
+    # raw=1: the bare deflate stream that some servers send as "deflate";
+    # otherwise the zlib-wrapped form the name stands for.
+    if raw:
+        packer = zlib.compressobj(wbits=-zlib.MAX_WBITS)
+        return packer.compress(data) + packer.flush()
+    return zlib.compress(data)
+
+
 def deflate_answer(handler, query, body):
-    text = query.get("text", ["deflate answer"])[0]
-    handler.answer(200, zlib.compress(text.encode("utf-8")), {"Content-Encoding": "deflate"},
+    # /deflate?text=T[&raw=1]
+    text = query.get("text", [KOREAN_TEXT])[0]
+    raw = query.get("raw", ["0"])[0] == "1"
+    handler.answer(200, deflated(text.encode("utf-8"), raw), {"Content-Encoding": "deflate"},
                    content_type="text/plain; charset=utf-8")
 
 
@@ -296,6 +307,9 @@ def download(handler, query, body):
     data = bytes((i * 7 + 3) % 256 for i in range(size))
     if query.get("gzip", ["0"])[0] == "1":
         return handler.answer(200, gzip.compress(data), {"Content-Encoding": "gzip"},
+                              content_type="application/octet-stream")
+    if query.get("deflate", ["0"])[0] in ("1", "raw"):
+        return handler.answer(200, deflated(data, query["deflate"][0] == "raw"), {"Content-Encoding": "deflate"},
                               content_type="application/octet-stream")
     handler.answer(200, data, content_type="application/octet-stream")
 

@@ -3,6 +3,7 @@
 #include "Panel.h"
 #include "StyledButton.h"
 #include "TestForm.h"
+#include "ThreadHandover.h"
 
 #include <gtest/gtest.h>
 
@@ -140,15 +141,20 @@ TEST(Form, CloseAsksFirstThenClosesOnce)
     EXPECT_EQ(form.Closed, 1);
 }
 
-TEST(Synchronize, RunsTheCallOnTheFormsThreadAndWaits)
+TEST(ThreadHandover, RunsTheWorkOnTheWindowThreadAndWaits)
 {
-    TTestForm form;
+    const THandover handover = WindowThreadHandover();
     const DWORD windowThread = GetCurrentThreadId();
     DWORD ranOn = 0;
+    DWORD seenByWorker = 0;
     bool returned = false;
     std::atomic<bool> finished{false};
     std::thread worker([&] {
-        returned = form.Synchronize([&] { ranOn = GetCurrentThreadId(); });
+        returned = handover([&] {
+            Sleep(200);  // a worker that did not wait would look before this ends
+            ranOn = GetCurrentThreadId();
+        });
+        seenByWorker = ranOn;
         finished = true;
     });
     while (!finished) {
@@ -158,22 +164,47 @@ TEST(Synchronize, RunsTheCallOnTheFormsThreadAndWaits)
     worker.join();
     EXPECT_TRUE(returned);
     EXPECT_EQ(ranOn, windowThread);
+    EXPECT_EQ(seenByWorker, windowThread);
 
-    // On the form's own thread the call runs at once.
+    // On the window thread itself the work runs at once.
     bool direct = false;
-    EXPECT_TRUE(form.Synchronize([&] { direct = true; }));
+    EXPECT_TRUE(handover([&] { direct = true; }));
     EXPECT_TRUE(direct);
 }
 
-TEST(Synchronize, FailsWhenTheFormIsGone)
+// The window thread ended (as when the program ends) or its hand-over
+// window was destroyed: the work is dropped and the worker is told.
+TEST(ThreadHandover, DropsTheWorkAndReportsFalseWhenTheWindowIsGone)
 {
-    TTestForm form;
-    DestroyWindow(form.Handle());
-    bool ran = false, returned = true;
-    std::thread worker([&] { returned = form.Synchronize([&] { ran = true; }); });
-    worker.join();
+    THandover ofEndedThread;
+    std::thread([&] { ofEndedThread = WindowThreadHandover(); }).join();
+    bool ran = false;
+    bool returned = true;
+    std::thread([&] { returned = ofEndedThread([&] { ran = true; }); }).join();
     EXPECT_FALSE(returned);
     EXPECT_FALSE(ran);
+
+    const THandover handover = WindowThreadHandover();
+    DestroyWindow(ThreadHandoverWindow());
+    returned = true;
+    std::thread([&] { returned = handover([&] { ran = true; }); }).join();
+    EXPECT_FALSE(returned);
+    EXPECT_FALSE(ran);
+
+    // A hand-over made afterwards gets a new window and works again.
+    const THandover renewed = WindowThreadHandover();
+    std::atomic<bool> finished{false};
+    std::thread worker([&] {
+        returned = renewed([&] { ran = true; });
+        finished = true;
+    });
+    while (!finished) {
+        PumpMessages();
+        Sleep(1);
+    }
+    worker.join();
+    EXPECT_TRUE(returned);
+    EXPECT_TRUE(ran);
 }
 
 // An error thrown by an event handler is handed to the error handler; the
@@ -197,7 +228,8 @@ TEST(EventGuard, ErrorsOfEventHandlersGoToTheHandler)
         PumpMessages();
         EXPECT_TRUE(IsWindow(button->Handle()));
         // And the thrower's failure on another thread's handover as well.
-        std::thread worker([&] { EXPECT_FALSE(form.Synchronize([] { throw std::runtime_error("handover failed"); })); });
+        const THandover handover = WindowThreadHandover();
+        std::thread worker([&] { EXPECT_FALSE(handover([] { throw std::runtime_error("handover failed"); })); });
         const ULONGLONG deadline = GetTickCount64() + 10000;
         while (reported.size() < 2 && GetTickCount64() < deadline) {
             PumpMessages();

@@ -73,7 +73,8 @@ TCleanupRunOutcome RunCleanup(TCleanupRunInput input)
     outcome.Body = BuildReportBody(memory, outcome.Processes, input.StartRecords, input.InstallRecords);
     outcome.Answer =
         RequestService(input.ReportAddress.empty() ? ReportAddress() : input.ReportAddress, outcome.Body);
-    outcome.Key = ReadReportKey(outcome.Answer);
+    if (outcome.Answer)
+        outcome.Key = ReadReportKey(*outcome.Answer);
     outcome.ResultAddress = input.SiteAddress.empty() ? ResultPageAddress(outcome.Key)
                                                       : ResultPageAddress(outcome.Key, input.SiteAddress);
     return outcome;
@@ -81,9 +82,9 @@ TCleanupRunOutcome RunCleanup(TCleanupRunInput input)
 
 void StartCleanupRun(TCleanupRunInput input, TCleanupRunFinished finished)
 {
-    HWND windowThread = ThreadHandoverWindow();
-    std::thread([windowThread, input = std::move(input), finished = std::move(finished)]() mutable {
+    THandover handover = WindowThreadHandover();
+    std::thread([handover = std::move(handover), input = std::move(input), finished = std::move(finished)]() mutable {
         const TCleanupRunOutcome outcome = RunCleanup(std::move(input));
-        RunOnWindowThread(windowThread, [&] { finished(outcome); });
+        handover([&] { finished(outcome); });
     }).detach();
 }

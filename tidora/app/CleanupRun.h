@@ -10,8 +10,9 @@
 //   4. StartCleanupRun with a copy of FileWhite and copies of the pages'
 //      lists (those of pages that exist).
 // The worker uses only what it was given. `finished` runs on the window
-// thread through a synchronous handover; the window must keep serving
-// messages until then (a close asked for meanwhile waits for it).
+// thread through the synchronous hand-over of ui/ThreadHandover.h; the
+// window must keep serving messages until then (a close asked for meanwhile
+// waits for it). When the window thread is gone, `finished` is dropped.
 #pragma once
 
 #include "NameList.h"
@@ -38,8 +39,8 @@ struct TCleanupRunInput {
 struct TCleanupRunOutcome {
     TProcessList Processes;     // with their final states
     std::wstring Body;          // the report as sent
-    std::wstring Answer;        // the service's answer or the failure message
-    std::wstring Key;           // the answer's "pk"
+    std::optional<std::wstring> Answer;  // the service's answer; nullopt when none arrived
+    std::wstring Key;           // the answer's "pk"; empty without an answer
     std::wstring ResultAddress; // the page to open; empty when there is none
 };
 

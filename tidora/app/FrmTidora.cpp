@@ -12,7 +12,7 @@
 #include "SystemProc.h"
 #include "TidoraLogo.h"
 #include "Text.h"
-#include "UpdateCheck.h"
+#include "StartupCheck.h"
 #include "UpdateDialog.h"
 
 #include "build_config.h"
@@ -160,9 +160,9 @@ void TFrmTidora::FormCreate()
     LoadListResource(*NameWhite, L"name_white");
     LoadListResource(*NameBlack, L"name_black");
 
-    // The completion arrives through a handover that swallows errors, so it
-    // hands them to the crash reporter itself. FormClose ends the check
-    // before the lists go, and no completion runs after that.
+    // The completion arrives through the thread hand-over; its errors go to
+    // the crash reporter. FormClose ends the check before the lists go, and
+    // no completion runs after that.
     CheckUpdate(StartupAddress(),
                 [this](bool accepted, const std::wstring& answer) {
                     GuardEvent([&] { StartupAnswer(accepted, answer); });
@@ -247,7 +247,7 @@ void TFrmTidora::BtnStartClick(TComponent*)
     // The autorun and install pages hand their lists over here once they exist.
 
     StartCleanupRun(std::move(input), [this](const TCleanupRunOutcome& outcome) {
-        // Errors cannot cross the worker's handover: they go to the crash
+        // Errors do not cross the worker's hand-over: they go to the crash
         // reporter, and the window closes all the same.
         GuardEvent([&] {
             if (ProcessList)

@@ -8,6 +8,7 @@
 #include "MorvaneStyle.h"
 #include "PathTokens.h"
 #include "Translation.h"
+#include "Win32Handles.h"
 
 namespace {
 
@@ -16,11 +17,8 @@ namespace {
 // open; the one whose create finds the mutex existing ends as well.
 bool AnotherCopyRuns()
 {
-    HANDLE running = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, L"TidoraMutex");
-    if (running) {
-        CloseHandle(running);
+    if (TKernelHandle running{OpenMutexW(MUTEX_ALL_ACCESS, FALSE, L"TidoraMutex")})
         return true;
-    }
     if (GetLastError() == ERROR_ACCESS_DENIED)
         return true;
     // The handle stays open until the process ends.

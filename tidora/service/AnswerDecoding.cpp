@@ -29,11 +29,15 @@ std::wstring CharsetOfContentType(std::wstring_view contentType)
     return {};
 }
 
-std::optional<std::string> GunzipBytes(std::string_view bytes)
+namespace {
+
+// Inflates one stream of the framing that `windowBits` selects. With
+// `members`, streams that follow one another are one body (gzip members);
+// otherwise whatever follows the end of the stream is ignored.
+std::optional<std::string> Inflate(std::string_view bytes, int windowBits, bool members)
 {
     z_stream stream{};
-    // 16 + window bits: gzip framing only.
-    if (inflateInit2(&stream, 16 + MAX_WBITS) != Z_OK)
+    if (inflateInit2(&stream, windowBits) != Z_OK)
         return std::nullopt;
     std::string out;
     char chunk[65536];
@@ -47,8 +51,7 @@ std::optional<std::string> GunzipBytes(std::string_view bytes)
         out.append(chunk, sizeof(chunk) - stream.avail_out);
         if (status == Z_BUF_ERROR && stream.avail_in == 0)
             break;  // truncated input
-        // Concatenated gzip members are one body.
-        if (status == Z_STREAM_END && stream.avail_in > 0) {
+        if (members && status == Z_STREAM_END && stream.avail_in > 0) {
             inflateReset(&stream);
             status = Z_OK;
         }
@@ -57,6 +60,41 @@ std::optional<std::string> GunzipBytes(std::string_view bytes)
     if (status != Z_STREAM_END)
         return std::nullopt;
     return out;
+}
+
+}  // namespace
+
+std::optional<std::string> GunzipBytes(std::string_view bytes)
+{
+    // 16 + window bits: gzip framing only.
+    return Inflate(bytes, 16 + MAX_WBITS, true);
+}
+
+// HTTP's "deflate" is the zlib format, but servers have long sent the bare
+// deflate stream under that name, and browsers accept both: the zlib header
+// is tried first, and the raw stream (negative window bits) when it fails.
+std::optional<std::string> InflateDeflateBytes(std::string_view bytes)
+{
+    if (auto wrapped = Inflate(bytes, MAX_WBITS, false))
+        return wrapped;
+    return Inflate(bytes, -MAX_WBITS, false);
+}
+
+// Compared as the client has always compared "gzip": exactly, after trimming.
+bool IsPackedEncoding(std::wstring_view contentEncoding)
+{
+    const std::wstring coding = Trim(contentEncoding);
+    return coding == L"gzip" || coding == L"deflate";
+}
+
+std::optional<std::string> UnpackContent(std::wstring_view contentEncoding, std::string_view bytes)
+{
+    const std::wstring coding = Trim(contentEncoding);
+    if (coding == L"gzip")
+        return GunzipBytes(bytes);
+    if (coding == L"deflate")
+        return InflateDeflateBytes(bytes);
+    return std::nullopt;
 }
 
 // Code page 51949 is EUC-KR proper; where the system lacks it, the Korean

@@ -1,5 +1,5 @@
 // Turning the bytes of an HTTP answer into text: the declared character set,
-// gzip transfer compression, and the two code pages the client knows.
+// gzip and deflate content codings, and the two code pages the client knows.
 #pragma once
 
 #include <optional>
@@ -12,6 +12,15 @@ std::wstring CharsetOfContentType(std::wstring_view contentType);
 
 // The bytes inflated from gzip framing; nullopt when they are not gzip.
 std::optional<std::string> GunzipBytes(std::string_view bytes);
+// The bytes of a "deflate" body inflated: the zlib-wrapped form, or the raw
+// deflate stream that some servers send instead; nullopt when neither.
+std::optional<std::string> InflateDeflateBytes(std::string_view bytes);
+
+// A Content-Encoding value that the client unpacks ("gzip" or "deflate").
+bool IsPackedEncoding(std::wstring_view contentEncoding);
+// The body unpacked by its Content-Encoding; nullopt for any other coding
+// or for bytes that do not unpack.
+std::optional<std::string> UnpackContent(std::wstring_view contentEncoding, std::string_view bytes);
 
 // "utf-8" decodes as UTF-8, any other character set as EUC-KR. With
 // `detectEncoding`, a body in another set whose start is UTF-8 is read as UTF-8.

@@ -2,6 +2,7 @@
 
 #include "AnswerDecoding.h"
 #include "FormEncoding.h"
+#include "HttpExchange.h"
 #include "HttpUrl.h"
 #include "Text.h"
 
@@ -12,66 +13,12 @@
 
 namespace {
 
-struct InternetCloser {
-    void operator()(HINTERNET h) const { WinHttpCloseHandle(h); }
-};
-using TInternetHandle = std::unique_ptr<void, InternetCloser>;
-
 constexpr int MaxRedirects = 5;
-constexpr DWORD Chunk = 1024 * 1024;
-constexpr int SendTimeout = 60000;
+constexpr DWORD SendTimeout = 60000;
 
 bool IsRedirect(int status)
 {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-}
-
-void SetDwordOption(HINTERNET handle, DWORD option, DWORD value)
-{
-    WinHttpSetOption(handle, option, &value, sizeof(value));
-}
-
-std::wstring QueryRawHeaders(HINTERNET request)
-{
-    DWORD size = 0;
-    WinHttpQueryHeaders(request, WINHTTP_QUERY_RAW_HEADERS_CRLF, WINHTTP_HEADER_NAME_BY_INDEX, nullptr, &size,
-                        WINHTTP_NO_HEADER_INDEX);
-    if (size == 0)
-        return {};
-    std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
-    if (!WinHttpQueryHeaders(request, WINHTTP_QUERY_RAW_HEADERS_CRLF, WINHTTP_HEADER_NAME_BY_INDEX, text.data(),
-                             &size, WINHTTP_NO_HEADER_INDEX))
-        return {};
-    text.resize(size / sizeof(wchar_t));
-    return text;
-}
-
-std::vector<std::pair<std::wstring, std::wstring>> ParseHeaders(const std::wstring& raw)
-{
-    std::vector<std::pair<std::wstring, std::wstring>> headers;
-    bool statusLine = true;
-    for (const auto& line : SplitLines(raw)) {
-        if (statusLine) {
-            statusLine = false;
-            continue;
-        }
-        size_t colon = line.find(L':');
-        if (colon == std::wstring::npos)
-            continue;
-        headers.emplace_back(Trim(std::wstring_view(line).substr(0, colon)),
-                             Trim(std::wstring_view(line).substr(colon + 1)));
-    }
-    return headers;
-}
-
-DWORD NumberHeader(HINTERNET request, DWORD query)
-{
-    DWORD value = 0;
-    DWORD size = sizeof(value);
-    if (!WinHttpQueryHeaders(request, query | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX, &value, &size,
-                             WINHTTP_NO_HEADER_INDEX))
-        return 0;
-    return value;
 }
 
 DWORD StrongestScheme(DWORD supported)
@@ -106,6 +53,14 @@ std::wstring FailureText(DWORD error)
     return L"Error sending data: (" + std::to_wstring(error) + L") " + message;
 }
 
+// The body unpacked by its Content-Encoding; as it came when it is not
+// packed or does not unpack.
+std::string Unpacked(const THTTPResponse& response, const std::string& body)
+{
+    auto unpacked = UnpackContent(response.Header(L"Content-Encoding"), body);
+    return unpacked ? std::move(*unpacked) : body;
+}
+
 std::wstring CookiePair(std::wstring_view setCookie)
 {
     return Trim(setCookie.substr(0, setCookie.find(L';')));
@@ -131,7 +86,18 @@ std::vector<std::wstring> THTTPResponse::HeaderValues(std::wstring_view name) co
 }
 
 struct THTTP::TSession {
-    TInternetHandle Handle;
+    TWinHttpHandle Handle;
+};
+
+// Where the next hop of an exchange goes and what it carries.
+struct THTTP::THop {
+    std::wstring Url;
+    std::wstring Method;
+    std::string Body;
+    std::wstring ContentType;     // a Content-Type for this exchange alone; empty for none
+    bool SendContentType = true;  // off once a redirect has turned the request into a GET
+    int Redirects = 0;
+    DWORD ProxyScheme = 0;
 };
 
 struct THTTP::TExchange {
@@ -144,8 +110,7 @@ struct THTTP::TExchange {
 THTTP::THTTP() : FClient(std::make_unique<TSession>())
 {
     // No agent of WinHTTP's own: the User-Agent below is the only one sent.
-    FClient->Handle.reset(WinHttpOpen(nullptr, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                                      WINHTTP_NO_PROXY_BYPASS, 0));
+    FClient->Handle = OpenHttpSession(nullptr);
     FHeaders = {
         {L"Accept", L"text/html,application/xhtml+xml, */*"},
         {L"Accept-Encoding", L"gzip, deflate"},
@@ -190,134 +155,130 @@ THTTP::TExchange THTTP::Execute(const std::wstring& method, const std::wstring& 
                                 const std::wstring& contentType, std::ostream* sink,
                                 const TDownloadProgress* progress)
 {
-    TExchange exchange;
-    if (!FClient->Handle) {
-        exchange.Error = GetLastError();
-        return exchange;
-    }
-    std::wstring current = url;
-    std::wstring verb = method;
-    bool sendContentType = true;
-    int redirects = 0;
-    DWORD proxyScheme = 0;
+    THop hop{url, method, std::move(body), contentType};
     for (;;) {
-        auto parts = ParseHttpUrl(current);
+        TExchange exchange;
+        auto parts = ParseHttpUrl(hop.Url);
         if (!parts) {
             exchange.Error = ERROR_WINHTTP_UNRECOGNIZED_SCHEME;
             return exchange;
         }
-        TInternetHandle connection(WinHttpConnect(FClient->Handle.get(), parts->Host.c_str(), parts->Port, 0));
-        TInternetHandle request;
-        if (connection)
-            request.reset(WinHttpOpenRequest(connection.get(), verb.c_str(), parts->PathAndQuery.c_str(), nullptr,
-                                             WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                             parts->Secure ? WINHTTP_FLAG_SECURE : 0));
-        if (!request) {
-            exchange.Error = GetLastError();
+        THttpExchange http;
+        if (!http.Open(FClient->Handle.Get(), *parts, HopOptions(hop, *parts)) || !http.Send(hop.Body)) {
+            exchange.Error = http.Error();
             return exchange;
         }
-        HINTERNET req = request.get();
-        WinHttpSetTimeouts(req, FConnectionTimeout, FConnectionTimeout, SendTimeout, FResponseTimeout);
-        // The receive time-out does not cover the wait for the answer's headers.
-        SetDwordOption(req, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, static_cast<DWORD>(FResponseTimeout));
-        SetDwordOption(req, WINHTTP_OPTION_REDIRECT_POLICY, WINHTTP_OPTION_REDIRECT_POLICY_NEVER);
-        SetDwordOption(req, WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_COOKIES | WINHTTP_DISABLE_REDIRECTS);
-        if (FAcceptInvalidCertificates)
-            SetDwordOption(req, WINHTTP_OPTION_SECURITY_FLAGS,
-                           SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_DATE_INVALID |
-                               SECURITY_FLAG_IGNORE_CERT_CN_INVALID | SECURITY_FLAG_IGNORE_CERT_WRONG_USAGE);
-        if (proxyScheme)
-            WinHttpSetCredentials(req, WINHTTP_AUTH_TARGET_PROXY, proxyScheme, FProxyUser.c_str(),
-                                  FProxyPassword.c_str(), nullptr);
-
-        std::vector<std::wstring> lines;
-        for (const auto& [name, value] : FHeaders) {
-            if (AsciiEqualsIgnoreCase(name, L"Content-Type") && (!contentType.empty() || !sendContentType))
-                continue;
-            lines.push_back(name + L": " + value);
-        }
-        if (!contentType.empty() && sendContentType)
-            lines.push_back(L"Content-Type: " + contentType);
-        if (std::wstring cookie = FCookies.HeaderFor(*parts); !cookie.empty())
-            lines.push_back(L"Cookie: " + cookie);
-        for (const auto& line : lines)
-            WinHttpAddRequestHeaders(req, line.c_str(), static_cast<DWORD>(-1),
-                                     WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE);
-
-        const DWORD size = static_cast<DWORD>(body.size());
-        if (!WinHttpSendRequest(req, WINHTTP_NO_ADDITIONAL_HEADERS, 0, size ? body.data() : WINHTTP_NO_REQUEST_DATA,
-                                size, size, 0) ||
-            !WinHttpReceiveResponse(req, nullptr)) {
-            exchange.Error = GetLastError();
+        auto response = ReceiveHeaders(http, *parts, hop.Url);
+        if (TakeProxyCredentials(http, *response, hop) || FollowRedirect(*parts, *response, hop))
+            continue;
+        if (!ReadBody(http, *response, exchange, sink, progress))
             return exchange;
-        }
-
-        auto response = std::make_shared<THTTPResponse>();
-        response->Status = static_cast<int>(NumberHeader(req, WINHTTP_QUERY_STATUS_CODE));
-        response->Headers = ParseHeaders(QueryRawHeaders(req));
-        response->Url = current;
-        for (const auto& setCookie : response->HeaderValues(L"Set-Cookie"))
-            FCookies.Store(setCookie, *parts);
-
-        if (response->Status == 407 && !FProxyUser.empty() && proxyScheme == 0) {
-            DWORD supported = 0, first = 0, target = 0;
-            if (WinHttpQueryAuthSchemes(req, &supported, &first, &target) && (proxyScheme = StrongestScheme(supported)))
-                continue;
-        }
-        if (FHandleRedirects && IsRedirect(response->Status) && redirects < MaxRedirects) {
-            std::wstring next = ResolveHttpUrl(*parts, response->Header(L"Location"));
-            if (!next.empty()) {
-                ++redirects;
-                const int status = response->Status;
-                if (status == 303 ? verb != L"HEAD" : ((status == 301 || status == 302) && verb == L"POST")) {
-                    verb = L"GET";
-                    body.clear();
-                    sendContentType = false;
-                }
-                current = next;
-                continue;
-            }
-        }
-
-        const bool gzip = Trim(response->Header(L"Content-Encoding")) == L"gzip";
-        std::ostream* direct = gzip ? nullptr : sink;
-        const std::int32_t total = Clamp32(NumberHeader(req, WINHTTP_QUERY_CONTENT_LENGTH));
-        unsigned long long received = 0;
-        std::string chunk;
-        for (;;) {
-            DWORD available = 0;
-            if (!WinHttpQueryDataAvailable(req, &available)) {
-                exchange.Error = GetLastError();
-                return exchange;
-            }
-            if (available == 0)
-                break;
-            chunk.resize(std::min(available, Chunk));
-            DWORD got = 0;
-            if (!WinHttpReadData(req, chunk.data(), static_cast<DWORD>(chunk.size()), &got)) {
-                exchange.Error = GetLastError();
-                return exchange;
-            }
-            if (got == 0)
-                break;
-            if (direct)
-                direct->write(chunk.data(), got);
-            else
-                exchange.Body.append(chunk.data(), got);
-            received += got;
-            if (progress && *progress)
-                (*progress)(Clamp32(received), total);
-        }
-        if (sink && !direct) {
-            auto inflated = GunzipBytes(exchange.Body);
-            const std::string& bytes = inflated ? *inflated : exchange.Body;
-            sink->write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-            exchange.Body.clear();
-        }
         exchange.Answered = true;
         exchange.Response = std::move(response);
         return exchange;
     }
+}
+
+// The open step: the request options of one hop, the client's header set
+// with the exchange's own Content-Type and the jar's cookies for the host.
+THttpExchangeOptions THTTP::HopOptions(const THop& hop, const THttpUrl& parts) const
+{
+    THttpExchangeOptions options;
+    options.Method = hop.Method;
+    options.ResolveTimeout = static_cast<DWORD>(FConnectionTimeout);
+    options.ConnectTimeout = static_cast<DWORD>(FConnectionTimeout);
+    options.SendTimeout = SendTimeout;
+    options.ReceiveTimeout = static_cast<DWORD>(FResponseTimeout);
+    options.ManualRedirectsAndCookies = true;
+    options.AcceptInvalidCertificates = FAcceptInvalidCertificates;
+    if (hop.ProxyScheme) {
+        options.ProxyAuthScheme = hop.ProxyScheme;
+        options.ProxyUser = FProxyUser;
+        options.ProxyPassword = FProxyPassword;
+    }
+    for (const auto& [name, value] : FHeaders) {
+        if (AsciiEqualsIgnoreCase(name, L"Content-Type") && (!hop.ContentType.empty() || !hop.SendContentType))
+            continue;
+        options.HeaderLines.push_back(name + L": " + value);
+    }
+    if (!hop.ContentType.empty() && hop.SendContentType)
+        options.HeaderLines.push_back(L"Content-Type: " + hop.ContentType);
+    if (std::wstring cookie = FCookies.HeaderFor(parts); !cookie.empty())
+        options.HeaderLines.push_back(L"Cookie: " + cookie);
+    return options;
+}
+
+// The answer's status and headers; every hop's cookies go to the jar.
+std::shared_ptr<THTTPResponse> THTTP::ReceiveHeaders(const THttpExchange& http, const THttpUrl& parts,
+                                                     const std::wstring& url)
+{
+    auto response = std::make_shared<THTTPResponse>();
+    response->Status = http.Status();
+    response->Headers = http.Headers();
+    response->Url = url;
+    for (const auto& setCookie : response->HeaderValues(L"Set-Cookie"))
+        FCookies.Store(setCookie, parts);
+    return response;
+}
+
+// A proxy that asks for credentials gets them once, by its strongest
+// scheme; true when the hop is to be sent again.
+bool THTTP::TakeProxyCredentials(const THttpExchange& http, const THTTPResponse& response, THop& hop) const
+{
+    if (response.Status != 407 || FProxyUser.empty() || hop.ProxyScheme != 0)
+        return false;
+    hop.ProxyScheme = StrongestScheme(http.ProxySchemes());
+    return hop.ProxyScheme != 0;
+}
+
+// True when the answer sends the exchange on to its Location: the hop then
+// names the next address, and the method and body it goes with.
+bool THTTP::FollowRedirect(const THttpUrl& parts, const THTTPResponse& response, THop& hop) const
+{
+    if (!FHandleRedirects || !IsRedirect(response.Status) || hop.Redirects >= MaxRedirects)
+        return false;
+    std::wstring next = ResolveHttpUrl(parts, response.Header(L"Location"));
+    if (next.empty())
+        return false;
+    ++hop.Redirects;
+    const int status = response.Status;
+    if (status == 303 ? hop.Method != L"HEAD" : ((status == 301 || status == 302) && hop.Method == L"POST")) {
+        hop.Method = L"GET";
+        hop.Body.clear();
+        hop.SendContentType = false;
+    }
+    hop.Url = std::move(next);
+    return true;
+}
+
+// The body into the exchange, or into the sink as it arrives. A packed body
+// is collected whole and unpacked into the sink at the end.
+bool THTTP::ReadBody(THttpExchange& http, const THTTPResponse& response, TExchange& exchange, std::ostream* sink,
+                     const TDownloadProgress* progress)
+{
+    const bool packed = IsPackedEncoding(response.Header(L"Content-Encoding"));
+    std::ostream* direct = packed ? nullptr : sink;
+    const std::int32_t total = Clamp32(http.ContentLength());
+    unsigned long long received = 0;
+    const bool complete = http.ReadBody([&](const char* data, DWORD size) {
+        if (direct)
+            direct->write(data, size);
+        else
+            exchange.Body.append(data, size);
+        received += size;
+        if (progress && *progress)
+            (*progress)(Clamp32(received), total);
+    });
+    if (!complete) {
+        exchange.Error = http.Error();
+        return false;
+    }
+    if (sink && !direct) {
+        const std::string bytes = Unpacked(response, exchange.Body);
+        sink->write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        exchange.Body.clear();
+    }
+    return true;
 }
 
 std::wstring THTTP::Request(const std::wstring& method, const std::wstring& url, std::string body,
@@ -336,13 +297,8 @@ std::wstring THTTP::Request(const std::wstring& method, const std::wstring& url,
     std::wstring charset = CharsetOfContentType(exchange.Response->Header(L"Content-Type"));
     if (charset.empty())
         charset = FContentCharSet;
-    std::wstring text;
-    if (Trim(exchange.Response->Header(L"Content-Encoding")) == L"gzip") {
-        auto inflated = GunzipBytes(exchange.Body);
-        text = DecodeAnswerText(inflated ? *inflated : exchange.Body, charset, FDetectEncoding);
-    } else {
-        text = DecodeAnswerText(exchange.Body, charset, FDetectEncoding);
-    }
+    const std::wstring text =
+        DecodeAnswerText(Unpacked(*exchange.Response, exchange.Body), charset, FDetectEncoding);
     if (FAllowCharSet)
         FContentCharSet = charset;
     return text;
@@ -426,9 +382,5 @@ void THTTP::SetProxy(const std::wstring& host, int port, const std::wstring& use
     FProxyServer = host.empty() ? std::wstring() : host + L":" + std::to_wstring(port);
     FProxyUser = userId;
     FProxyPassword = userPassword;
-    FClient->Handle.reset(FProxyServer.empty()
-                              ? WinHttpOpen(nullptr, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                                            WINHTTP_NO_PROXY_BYPASS, 0)
-                              : WinHttpOpen(nullptr, WINHTTP_ACCESS_TYPE_NAMED_PROXY, FProxyServer.c_str(),
-                                            WINHTTP_NO_PROXY_BYPASS, 0));
+    FClient->Handle = OpenHttpSession(nullptr, FProxyServer);
 }

@@ -1,10 +1,12 @@
 // THTTP: the program's HTTP client. Every request carries the header set of
 // an ordinary desktop browser; cookies are kept, redirects followed, gzip
-// answers unpacked and answer bodies returned as text. No operation raises:
-// a failed request gives StatusCode -1 and the failure's message as its text.
+// and deflate answers unpacked and answer bodies returned as text. No
+// operation raises: a failed request gives StatusCode -1 and the failure's
+// message as its text. Built on the exchange layer of HttpExchange.h.
 #pragma once
 
 #include "CookieJar.h"
+#include "HttpExchange.h"
 #include "MultipartForm.h"
 
 #include <cstdint>
@@ -106,9 +108,17 @@ public:
 private:
     struct TExchange;
     struct TSession;
+    struct THop;
 
     TExchange Execute(const std::wstring& method, const std::wstring& url, std::string body,
                       const std::wstring& contentType, std::ostream* sink, const TDownloadProgress* progress);
+    THttpExchangeOptions HopOptions(const THop& hop, const THttpUrl& parts) const;
+    std::shared_ptr<THTTPResponse> ReceiveHeaders(const THttpExchange& http, const THttpUrl& parts,
+                                                  const std::wstring& url);
+    bool TakeProxyCredentials(const THttpExchange& http, const THTTPResponse& response, THop& hop) const;
+    bool FollowRedirect(const THttpUrl& parts, const THTTPResponse& response, THop& hop) const;
+    bool ReadBody(THttpExchange& http, const THTTPResponse& response, TExchange& exchange, std::ostream* sink,
+                  const TDownloadProgress* progress);
     std::wstring Request(const std::wstring& method, const std::wstring& url, std::string body,
                          const std::wstring& contentType);
 

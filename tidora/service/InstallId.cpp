@@ -1,10 +1,10 @@
 #include "InstallId.h"
 
+#include "Win32Handles.h"
+
 #include <windows.h>
 
 #include <cwchar>
-#include <memory>
-#include <type_traits>
 #include <mutex>
 #include <random>
 
@@ -26,11 +26,6 @@ unsigned long Random(unsigned long upperInclusive)
     std::lock_guard<std::mutex> guard(lock);
     return std::uniform_int_distribution<unsigned long>(0, upperInclusive)(generator);
 }
-
-struct KeyCloser {
-    void operator()(HKEY key) const { RegCloseKey(key); }
-};
-using TRegKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
 
 bool QueryString(HKEY key, const wchar_t* name, std::wstring& value)
 {
@@ -64,19 +59,18 @@ std::wstring MakeInstallId()
 
 std::wstring ReadInstallId()
 {
-    HKEY raw = nullptr;
+    TRegKeyHandle key;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, KeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_READ | KEY_WRITE | KEY_WOW64_64KEY, nullptr, &raw, nullptr) != ERROR_SUCCESS)
+                        KEY_READ | KEY_WRITE | KEY_WOW64_64KEY, nullptr, key.Put(), nullptr) != ERROR_SUCCESS)
         return {};
-    TRegKey key(raw);
     std::wstring id;
-    if (RegQueryValueExW(key.get(), ValueName, nullptr, nullptr, nullptr, nullptr) == ERROR_FILE_NOT_FOUND) {
+    if (RegQueryValueExW(key.Get(), ValueName, nullptr, nullptr, nullptr, nullptr) == ERROR_FILE_NOT_FOUND) {
         std::wstring made = MakeInstallId();
-        if (RegSetValueExW(key.get(), ValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(made.c_str()),
+        if (RegSetValueExW(key.Get(), ValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(made.c_str()),
                            static_cast<DWORD>((made.size() + 1) * sizeof(wchar_t))) != ERROR_SUCCESS)
             return {};
     }
-    if (!QueryString(key.get(), ValueName, id))
+    if (!QueryString(key.Get(), ValueName, id))
         return {};
     return id;
 }

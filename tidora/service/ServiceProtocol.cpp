@@ -98,15 +98,23 @@ std::wstring ResultPageAddress(std::wstring_view key)
     return ResultPageAddress(key, TIDORA_SITE_URL);
 }
 
-std::wstring RequestService(const std::wstring& url, const std::wstring& body)
+// THTTP gives a failed request's message as its text; the status -1 is what
+// tells it from an answer.
+std::optional<std::wstring> RequestService(const std::wstring& url, const std::wstring& body)
 {
     THTTP http;
     for (const auto& [name, value] : ReportHeaders())
         http.SetCustomHeaders(name, value);
-    if (body.empty())
-        return http.Get(url);
-    http.SetContentType(L"application/json");
-    return http.Post(url, body);
+    std::wstring text;
+    if (body.empty()) {
+        text = http.Get(url);
+    } else {
+        http.SetContentType(L"application/json");
+        text = http.Post(url, body);
+    }
+    if (http.StatusCode() == -1)
+        return std::nullopt;
+    return text;
 }
 
 std::wstring ReadReportKey(std::wstring_view answer)

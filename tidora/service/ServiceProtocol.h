@@ -2,6 +2,7 @@
 // headers, the report request and what the program reads from answers.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -27,9 +28,9 @@ std::wstring ResultPageAddress(std::wstring_view key, std::wstring_view site);
 std::wstring ResultPageAddress(std::wstring_view key);
 
 // Sends the body as JSON with POST (GET when it is empty) through THTTP,
-// with the report's identification headers; the answer text, or the
-// failure's message.
-std::wstring RequestService(const std::wstring& url, const std::wstring& body);
+// with the report's identification headers. The answer text, whatever its
+// status; nullopt when no answer arrived.
+std::optional<std::wstring> RequestService(const std::wstring& url, const std::wstring& body);
 
 // The "pk" member of a report answer, as written; empty when absent.
 std::wstring ReadReportKey(std::wstring_view answer);

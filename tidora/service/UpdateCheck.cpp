@@ -1,14 +1,9 @@
 #include "UpdateCheck.h"
 
+#include "HttpExchange.h"
 #include "HttpUrl.h"
-#include "PathTokens.h"
-#include "StartupAnswer.h"
 #include "Text.h"
-#include "ThreadHandover.h"
-#include "UpdateDialog.h"
-
-#include <windows.h>
-#include <winhttp.h>
+#include "Win32Handles.h"
 
 #include <atomic>
 #include <memory>
@@ -17,24 +12,14 @@
 
 namespace {
 
-struct InternetCloser {
-    void operator()(HINTERNET h) const { WinHttpCloseHandle(h); }
-};
-using TInternetHandle = std::unique_ptr<void, InternetCloser>;
-
-struct HandleCloser {
-    void operator()(HANDLE h) const { CloseHandle(h); }
-};
-using TEvent = std::unique_ptr<void, HandleCloser>;
-
 constexpr DWORD Timeout = 60000;
 
 // One start-up check: the worker waits on `Stop` between attempts; `Ended`
-// is set when the worker is gone. `Closing` is read and written on the
-// window thread only.
+// is set when the worker is gone. `Closing` is written on the window thread
+// and read there by the handed-over step.
 struct TCheckState {
-    TEvent Stop{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-    TEvent Ended{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    TKernelHandle Stop{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    TKernelHandle Ended{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     std::atomic<bool> Closing{false};
 };
 
@@ -49,30 +34,30 @@ std::shared_ptr<TCheckState> CurrentCheck()
     return currentCheck;
 }
 
-void RunWorker(const std::shared_ptr<TCheckState>& state, HWND windowThread, TUpdateCompletion callback,
+void RunWorker(const std::shared_ptr<TCheckState>& state, THandover handover, TStartupAnswerHandler onAnswer,
                TUpdateRetry retry)
 {
     const THeaderPairs headers = StartupHeaders();
     std::wstring answer;
     for (int attempt = 0; attempt < retry.Attempts; ++attempt) {
-        auto [answered, text] = GetWithHeaders(headers);
-        if (answered) {
-            answer = std::move(text);
+        if (auto text = GetWithHeaders(headers)) {
+            answer = std::move(*text);
             break;
         }
-        if (WaitForSingleObject(state->Stop.get(), retry.PauseMs) == WAIT_OBJECT_0) {
-            SetEvent(state->Ended.get());
+        if (WaitForSingleObject(state->Stop.Get(), retry.PauseMs) == WAIT_OBJECT_0) {
+            SetEvent(state->Ended.Get());
             return;
         }
     }
-    if (WaitForSingleObject(state->Stop.get(), 0) != WAIT_OBJECT_0) {
-        RunOnWindowThread(windowThread, [&] {
+    // A dropped hand-over (the window thread is gone) leaves nothing to do.
+    if (WaitForSingleObject(state->Stop.Get(), 0) != WAIT_OBJECT_0 && handover) {
+        handover([&] {
             // The window may have begun to close while the last request ran.
-            if (!state->Closing)
-                CompleteUpdateCheck(answer, callback);
+            if (!state->Closing && onAnswer)
+                onAnswer(answer);
         });
     }
-    SetEvent(state->Ended.get());
+    SetEvent(state->Ended.Get());
 }
 
 }  // namespace
@@ -89,8 +74,8 @@ int NoticeOffset()
     return noticeOffset;
 }
 
-void CheckUpdate(const std::wstring& address, const TUpdateCompletion& callback, int offset,
-                 const TUpdateRetry& retry)
+void RequestStartupAnswer(const std::wstring& address, THandover handover, TStartupAnswerHandler onAnswer,
+                          int offset, const TUpdateRetry& retry)
 {
     auto state = std::make_shared<TCheckState>();
     {
@@ -99,100 +84,62 @@ void CheckUpdate(const std::wstring& address, const TUpdateCompletion& callback,
         noticeOffset = offset;
         currentCheck = state;
     }
-    HWND windowThread = ThreadHandoverWindow();
-    std::thread(RunWorker, state, windowThread, callback, retry).detach();
-    if (callback)
-        return;
-    // Without a callback the caller waits for the completion step, which the
-    // worker hands to this thread.
-    HANDLE ended = state->Ended.get();
-    while (MsgWaitForMultipleObjects(1, &ended, FALSE, INFINITE, QS_SENDMESSAGE) != WAIT_OBJECT_0) {
-        MSG message;
-        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
+    std::thread(RunWorker, state, std::move(handover), std::move(onAnswer), retry).detach();
 }
 
 void EndUpdateCheck()
 {
     if (auto state = CurrentCheck()) {
         state->Closing = true;
-        SetEvent(state->Stop.get());
+        SetEvent(state->Stop.Get());
     }
 }
 
 bool WaitForUpdateCheck(DWORD milliseconds)
 {
     auto state = CurrentCheck();
-    return !state || WaitForSingleObject(state->Ended.get(), milliseconds) == WAIT_OBJECT_0;
+    return !state || WaitForSingleObject(state->Ended.Get(), milliseconds) == WAIT_OBJECT_0;
 }
 
-void CompleteUpdateCheck(const std::wstring& answer, const TUpdateCompletion& callback)
-{
-    const std::wstring address = ReadUpdateAddress(answer);
-    bool accepted = false;
-    if (!address.empty() && UpdateDialog(answer)) {
-        ShellOpen(address);
-        accepted = true;
-    }
-    if (callback)
-        callback(accepted, answer);
-}
-
-std::pair<bool, std::wstring> GetWithHeaders(const THeaderPairs& pairs)
+std::optional<std::wstring> GetWithHeaders(const THeaderPairs& pairs)
 {
     return GetWithHeaders(UpdateURL(), pairs);
 }
 
-// A plain client: WinHTTP's defaults, no browser headers, no cookies, no
-// compression asked for; certificates are validated.
-std::pair<bool, std::wstring> GetWithHeaders(const std::wstring& url, const THeaderPairs& pairs)
+// A plain client on the shared exchange layer: a session of its own per
+// request and WinHTTP's own redirect handling; no browser headers.
+std::optional<std::wstring> GetWithHeaders(const std::wstring& url, const THeaderPairs& pairs)
 {
     auto parts = ParseHttpUrl(url);
     if (!parts)
-        return {false, {}};
-    TInternetHandle session(WinHttpOpen(L"Tidora", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                                        WINHTTP_NO_PROXY_BYPASS, 0));
-    if (!session)
-        return {false, {}};
-    TInternetHandle connection(WinHttpConnect(session.get(), parts->Host.c_str(), parts->Port, 0));
-    if (!connection)
-        return {false, {}};
-    TInternetHandle request(WinHttpOpenRequest(connection.get(), L"GET", parts->PathAndQuery.c_str(), nullptr,
-                                               WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                               parts->Secure ? WINHTTP_FLAG_SECURE : 0));
-    if (!request)
-        return {false, {}};
-    WinHttpSetTimeouts(request.get(), Timeout, Timeout, Timeout, Timeout);
-    DWORD responseTimeout = Timeout;
-    WinHttpSetOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout, sizeof(responseTimeout));
-    for (const auto& [name, value] : pairs) {
-        std::wstring line = name + L": " + value;
-        WinHttpAddRequestHeaders(request.get(), line.c_str(), static_cast<DWORD>(-1),
-                                 WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE);
-    }
-    if (!WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
-        !WinHttpReceiveResponse(request.get(), nullptr))
-        return {false, {}};
+        return std::nullopt;
+    THttpExchangeOptions options;
+    options.ResolveTimeout = options.ConnectTimeout = options.SendTimeout = options.ReceiveTimeout = Timeout;
+    for (const auto& [name, value] : pairs)
+        options.HeaderLines.push_back(name + L": " + value);
+    TWinHttpHandle session = OpenHttpSession(L"Tidora");
+    THttpExchange http;
+    if (!http.Open(session.Get(), *parts, options) || !http.Send({}))
+        return std::nullopt;
     std::string body;
-    std::string chunk;
-    for (;;) {
-        DWORD available = 0;
-        if (!WinHttpQueryDataAvailable(request.get(), &available))
-            return {false, {}};
-        if (available == 0)
-            break;
-        chunk.resize(available);
-        DWORD got = 0;
-        if (!WinHttpReadData(request.get(), chunk.data(), available, &got))
-            return {false, {}};
-        if (got == 0)
-            break;
-        body.append(chunk.data(), got);
-    }
-    return {true, Utf8ToWide(body)};
+    if (!http.ReadBody([&](const char* data, DWORD size) { body.append(data, size); }))
+        return std::nullopt;
+    return Utf8ToWide(body);
 }
 
-void SendHoldRequest()
+bool SendHoldRequest()
 {
-    std::thread([headers = HoldHeaders()] { GetWithHeaders(headers); }).detach();
+    return GetWithHeaders(HoldHeaders()).has_value();
+}
+
+void StartHoldRequest(THandover handover, std::function<void(bool answered)> done)
+{
+    // The address and headers are taken on the calling thread, as the
+    // notice closes.
+    std::thread([url = UpdateURL(), headers = HoldHeaders(), handover = std::move(handover),
+                 done = std::move(done)] {
+        const bool answered = GetWithHeaders(url, headers).has_value();
+        if (handover && done)
+            handover([&] { done(answered); });
+    }).detach();
 }

@@ -2,14 +2,8 @@
 
 #include "Application.h"
 
-namespace {
-
-constexpr UINT SynchronizeMessage = WM_APP + 0x3F0;
-
-}  // namespace
-
 TForm::TForm(TComponent* owner, const std::wstring& className, std::wstring name)
-    : TControl(owner, nullptr, std::move(name)), FThreadId(GetCurrentThreadId())
+    : TControl(owner, nullptr, std::move(name))
 {
     RegisterControlClass(className.c_str());
     CreateHandle(className.c_str(), WindowStyle(), WS_EX_APPWINDOW | WS_EX_CONTROLPARENT);
@@ -138,22 +132,9 @@ void TForm::Close()
         PostMessageW(Handle(), WM_CLOSE, 0, 0);
 }
 
-bool TForm::Synchronize(const std::function<void()>& call)
-{
-    if (GetCurrentThreadId() == FThreadId) {
-        call();
-        return true;
-    }
-    HWND window = Handle();
-    return window && SendMessageW(window, SynchronizeMessage, 0, reinterpret_cast<LPARAM>(&call)) == 1;
-}
-
 LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case SynchronizeMessage:
-        (*reinterpret_cast<const std::function<void()>*>(lParam))();
-        return 1;
     case WM_ACTIVATE:
         // Like a dialog: the control that had the focus gets it back, at
         // first the first control that Tab reaches.

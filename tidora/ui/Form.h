@@ -35,10 +35,6 @@ public:
     void Show();
     // Asks the form to close; it closes when its thread next reads messages.
     void Close();
-    // Runs `call` on the form's thread and waits until it returns. Worker
-    // threads hand their results over this way; on the form's own thread the
-    // call runs at once. False when the form is gone or the call failed.
-    bool Synchronize(const std::function<void()>& call);
 
 protected:
     // Asked before the form closes; false keeps it open.
@@ -58,6 +54,5 @@ private:
     bool FDesktopFont = false;
     mutable HFONT FDesktopFontHandle = nullptr;
     mutable UINT FDesktopFontDpi = 0;
-    DWORD FThreadId = 0;
     HWND FLastFocus = nullptr;
 };

@@ -1,37 +1,20 @@
 #include "UpdateDialog.h"
 
+#include "NoticeTexts.h"
 #include "PathTokens.h"
 #include "StartupAnswer.h"
+#include "SystemProc.h"
 #include "Translation.h"
 #include "UpdateCheck.h"
+#include "Win32Handles.h"
 
 #include <windows.h>
 
 #include <algorithm>
-#include <iterator>
-#include <memory>
 #include <mutex>
 #include <vector>
 
 namespace {
-
-struct TNoticeTexts {
-    const wchar_t* Language;
-    const wchar_t* Paragraphs[3];
-    const wchar_t* Yes;
-    const wchar_t* No;
-};
-
-const TNoticeTexts Texts[] = {
-    {L"ko", {L"업데이트가 정보가 있습니다.", L"안정적으로 사용하기 위해 업데이트를 하시길 권장합니다.", L"다운로드 받으시겠습니까?"}, L"예", L"아니오"},
-    {L"ja", {L"このプログラムがアップデートされました。", L"安定的に使用するために新しくダウンロード·実行することをお勧めします。", L"ダウンロードしますか。"}, L"はい", L"いいえ"},
-    {L"zh", {L"该程序已更新。", L"建议下载并执行新程序以稳定使用。", L"您要下载吗？"}, L"是", L"否"},
-    {L"de", {L"Dieses Programm ist aktualisiert worden.", L"Es wird empfohlen, es herunterzuladen und neu auszuführen, um es stabil zu verwenden.", L"Möchten Sie es herunterladen?"}, L"Ja", L"Nein"},
-    {L"ru", {L"Данная программа была обновлена.", L"Рекомендуется скачать и выполнить новое для стабильного использования.", L"Вы хотите загрузить ее?"}, L"Да", L"Нет"},
-    {L"it", {L"È disponibile una nuova versione del programma.", L"Ti suggeriamo di scaricare ed aggiornare il programma.", L"Vuoi scaricare la nuova versione del programma?"}, L"Sì", L"No"},
-    {L"fr", {L"Ce programme a été mis à jour.", L"Il est recommandé de télécharger et d'exécuter la nouvelle version pour une utilisation stable.", L"Voulez-vous le télécharger?"}, L"Oui", L"Non"},
-    {L"", {L"This program has been updated.", L"It is recommended to download and execute new for stable use.", L"Do you want to download it?"}, L"Yes", L"No"},
-};
 
 std::mutex titleLock;
 std::wstring applicationTitle = L"타이도라";
@@ -42,64 +25,51 @@ struct TNotice {
     int Offset = 0;
     bool Topmost = false;
     bool HoldTicked = false;
-    HFONT Font = nullptr;
-    HFONT LinkFont = nullptr;
-    HBRUSH White = nullptr;
-    HBRUSH Grey = nullptr;
-    HICON Icon = nullptr;
-
-    ~TNotice()
-    {
-        for (HGDIOBJ object : {static_cast<HGDIOBJ>(Font), static_cast<HGDIOBJ>(LinkFont), static_cast<HGDIOBJ>(White),
-                               static_cast<HGDIOBJ>(Grey)})
-            if (object)
-                DeleteObject(object);
-        if (Icon)
-            DestroyIcon(Icon);
-    }
+    TFontHandle Font;
+    TFontHandle LinkFont;
+    TBrushHandle White;
+    TBrushHandle Grey;
+    TIconHandle Icon;
 };
+
+int ScreenDpi()
+{
+    TWindowDCScope screen(nullptr);
+    return screen ? GetDeviceCaps(screen.DC(), LOGPIXELSY) : 0;
+}
 
 UINT DpiOf(HWND window)
 {
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    static const auto getDpi = LoadSystemProc<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
     if (getDpi)
         if (UINT dpi = getDpi(window))
             return dpi;
-    HDC screen = GetDC(nullptr);
-    UINT dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSY));
-    ReleaseDC(nullptr, screen);
-    return dpi ? dpi : 96;
+    const int dpi = ScreenDpi();
+    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 
 // The message font of the system at the dialog's resolution.
-HFONT MessageFont(UINT dpi, bool underline)
+TFontHandle MessageFont(UINT dpi, bool underline)
 {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
     using ForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
-    static const auto forDpi = reinterpret_cast<ForDpiFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SystemParametersInfoForDpi")));
+    static const auto forDpi = LoadSystemProc<ForDpiFn>(L"user32.dll", "SystemParametersInfoForDpi");
     if (!(forDpi && forDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi))) {
         SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-        HDC screen = GetDC(nullptr);
-        int systemDpi = GetDeviceCaps(screen, LOGPIXELSY);
-        ReleaseDC(nullptr, screen);
-        metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), systemDpi);
+        metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), ScreenDpi());
     }
     metrics.lfMessageFont.lfUnderline = underline ? TRUE : FALSE;
-    return CreateFontIndirectW(&metrics.lfMessageFont);
+    return TFontHandle(CreateFontIndirectW(&metrics.lfMessageFont));
 }
 
 SIZE TextExtent(HWND window, HFONT font, const std::wstring& text, int maxWidth)
 {
-    HDC dc = GetDC(window);
-    HGDIOBJ old = SelectObject(dc, font);
+    TWindowDCScope dc(window);
+    TSelectObjectScope selected(dc.DC(), font);
     RECT box{0, 0, maxWidth, 0};
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-    SelectObject(dc, old);
-    ReleaseDC(window, dc);
+    DrawTextW(dc.DC(), text.c_str(), static_cast<int>(text.size()), &box, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
     return {box.right - box.left, box.bottom - box.top};
 }
 
@@ -122,18 +92,18 @@ void BuildNotice(HWND dialog, TNotice& notice)
     auto scale = [dpi](int pixels) { return MulDiv(pixels, static_cast<int>(dpi), 96); };
     notice.Font = MessageFont(dpi, false);
     notice.LinkFont = MessageFont(dpi, true);
-    notice.White = CreateSolidBrush(RGB(255, 255, 255));
-    notice.Grey = CreateSolidBrush(RGB(204, 204, 204));
+    notice.White.Reset(CreateSolidBrush(RGB(255, 255, 255)));
+    notice.Grey.Reset(CreateSolidBrush(RGB(204, 204, 204)));
 
     const int margin = scale(16);
     const int iconSize = scale(32);
     // The system's warning icon at the dialog's size; the shared one when
     // that size cannot be had.
-    notice.Icon = static_cast<HICON>(LoadImageW(nullptr, IDI_WARNING, IMAGE_ICON, iconSize, iconSize, 0));
+    notice.Icon.Reset(static_cast<HICON>(LoadImageW(nullptr, IDI_WARNING, IMAGE_ICON, iconSize, iconSize, 0)));
     HWND icon = AddControl(dialog, L"STATIC", L"", SS_ICON | SS_REALSIZECONTROL, IDC_NOTICE_ICON, margin, margin,
                            iconSize, iconSize, nullptr);
     SendMessageW(icon, STM_SETICON,
-                 reinterpret_cast<WPARAM>(notice.Icon ? notice.Icon : LoadIconW(nullptr, IDI_WARNING)), 0);
+                 reinterpret_cast<WPARAM>(notice.Icon ? notice.Icon.Get() : LoadIconW(nullptr, IDI_WARNING)), 0);
 
     // Paragraphs are separated by carriage returns; a static control breaks
     // lines at CR LF.
@@ -144,16 +114,16 @@ void BuildNotice(HWND dialog, TNotice& notice)
             message += L'\n';
     }
     const int textLeft = margin + iconSize + scale(12);
-    const SIZE text = TextExtent(dialog, notice.Font, message, scale(420));
+    const SIZE text = TextExtent(dialog, notice.Font.Get(), message, scale(420));
     const int textTop = text.cy < iconSize ? margin + (iconSize - text.cy) / 2 : margin;
     AddControl(dialog, L"STATIC", message, SS_LEFT | SS_NOPREFIX, IDC_NOTICE_MESSAGE, textLeft, textTop, text.cx,
-               text.cy, notice.Font);
+               text.cy, notice.Font.Get());
 
     const std::wstring yes = GetUpdateText(1);
     const std::wstring no = GetUpdateText(2);
     const int buttonHeight = scale(25);
-    const int buttonWidth = std::max<int>({scale(75), TextExtent(dialog, notice.Font, yes, 1000).cx + scale(20),
-                                           TextExtent(dialog, notice.Font, no, 1000).cx + scale(20)});
+    const int buttonWidth = std::max<int>({scale(75), TextExtent(dialog, notice.Font.Get(), yes, 1000).cx + scale(20),
+                                           TextExtent(dialog, notice.Font.Get(), no, 1000).cx + scale(20)});
     const int gap = scale(8);
     const int buttonsWidth = 2 * buttonWidth + gap;
     const int contentBottom = std::max(margin + iconSize, textTop + static_cast<int>(text.cy));
@@ -162,9 +132,9 @@ void BuildNotice(HWND dialog, TNotice& notice)
     int clientHeight = buttonTop + buttonHeight + scale(12);
     const int buttonLeft = (clientWidth - buttonsWidth) / 2;
     AddControl(dialog, L"BUTTON", yes, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, IDYES, buttonLeft, buttonTop,
-               buttonWidth, buttonHeight, notice.Font);
+               buttonWidth, buttonHeight, notice.Font.Get());
     AddControl(dialog, L"BUTTON", no, BS_PUSHBUTTON | WS_TABSTOP, IDNO, buttonLeft + buttonWidth + gap, buttonTop,
-               buttonWidth, buttonHeight, notice.Font);
+               buttonWidth, buttonHeight, notice.Font.Get());
 
     if (!notice.Info.Style.empty()) {
         // The strip is (40 - offset) pixels; its line and check box or link
@@ -179,10 +149,10 @@ void BuildNotice(HWND dialog, TNotice& notice)
         const int extraHeight = scale(17);
         if (notice.Info.Style == L"hold") {
             AddControl(dialog, L"BUTTON", notice.Info.Text, BS_AUTOCHECKBOX | WS_TABSTOP, IDC_NOTICE_HOLD, scale(10),
-                       extraTop, clientWidth, extraHeight, notice.Font);
+                       extraTop, clientWidth, extraHeight, notice.Font.Get());
         } else if (notice.Info.Style == L"note") {
             AddControl(dialog, L"STATIC", notice.Info.Text, SS_LEFT | SS_NOPREFIX | SS_NOTIFY, IDC_NOTICE_LINK,
-                       scale(10), extraTop, clientWidth, extraHeight, notice.LinkFont);
+                       scale(10), extraTop, clientWidth, extraHeight, notice.LinkFont.Get());
         }
     }
 
@@ -218,7 +188,7 @@ INT_PTR CALLBACK NoticeProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         SetFocus(GetDlgItem(dialog, IDYES));
         return FALSE;
     case WM_CTLCOLORDLG:
-        return notice ? reinterpret_cast<INT_PTR>(notice->White) : FALSE;
+        return notice ? reinterpret_cast<INT_PTR>(notice->White.Get()) : FALSE;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: {
         if (!notice)
@@ -226,11 +196,11 @@ INT_PTR CALLBACK NoticeProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         HWND control = reinterpret_cast<HWND>(lParam);
         HDC dc = reinterpret_cast<HDC>(wParam);
         if (GetDlgCtrlID(control) == IDC_NOTICE_LINE)
-            return reinterpret_cast<INT_PTR>(notice->Grey);
+            return reinterpret_cast<INT_PTR>(notice->Grey.Get());
         if (GetDlgCtrlID(control) == IDC_NOTICE_LINK)
             SetTextColor(dc, RGB(0, 0, 255));
         SetBkColor(dc, RGB(255, 255, 255));
-        return reinterpret_cast<INT_PTR>(notice->White);
+        return reinterpret_cast<INT_PTR>(notice->White.Get());
     }
     case WM_SETCURSOR:
         if (GetDlgCtrlID(reinterpret_cast<HWND>(wParam)) == IDC_NOTICE_LINK) {
@@ -273,31 +243,6 @@ std::vector<WORD> NoticeTemplate()
 
 }  // namespace
 
-std::wstring GetUpdateText(int kind, std::wstring_view language)
-{
-    const TNoticeTexts* texts = &Texts[std::size(Texts) - 1];
-    for (const auto& entry : Texts) {
-        if (*entry.Language && language == entry.Language) {
-            texts = &entry;
-            break;
-        }
-    }
-    switch (kind) {
-    case 0:
-        return std::wstring(texts->Paragraphs[0]) + L"\r\r" + texts->Paragraphs[1] + L"\r\r" + texts->Paragraphs[2];
-    case 1:
-        return texts->Yes;
-    case 2:
-        return texts->No;
-    }
-    return {};
-}
-
-std::wstring GetUpdateText(int kind)
-{
-    return GetUpdateText(kind, CurrentLanguage());
-}
-
 void SetApplicationTitle(const std::wstring& title)
 {
     std::lock_guard<std::mutex> guard(titleLock);
@@ -321,6 +266,6 @@ bool UpdateDialog(const std::wstring& answer)
                                              reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate.data()),
                                              GetActiveWindow(), NoticeProc, reinterpret_cast<LPARAM>(&notice));
     if (notice.HoldTicked)
-        SendHoldRequest();
+        StartHoldRequest();
     return result == IDYES;
 }

@@ -1,10 +1,9 @@
 // The update notice: a warning dialog with Yes and No in the user's
 // language, to which the start-up answer may add a "hold" check box or a
-// link, and which it may keep above all other windows.
+// link, and which it may keep above all other windows. Window thread only.
 #pragma once
 
 #include <string>
-#include <string_view>
 
 // Control ids of the notice's parts.
 enum : int {
@@ -14,11 +13,6 @@ enum : int {
     IDC_NOTICE_HOLD = 1004,
     IDC_NOTICE_LINK = 1005,
 };
-
-// Kind 0 the message, 1 the Yes caption, 2 the No caption, for
-// CurrentLanguage (or the given two-letter code).
-std::wstring GetUpdateText(int kind);
-std::wstring GetUpdateText(int kind, std::wstring_view language);
 
 // Shows the notice for a start-up answer, modal to the thread's active
 // window; true when the user chose Yes. A ticked "hold" box sends the hold
