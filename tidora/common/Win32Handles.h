@@ -6,6 +6,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 #include <objbase.h>
 #include <winhttp.h>
 
@@ -98,6 +99,11 @@ struct GdiObject {
     static Type Invalid() noexcept { return nullptr; }
     static void Close(Type h) noexcept { DeleteObject(h); }
 };
+struct ImageList {
+    using Type = HIMAGELIST;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { ImageList_Destroy(h); }
+};
 struct MemoryDC {
     using Type = HDC;
     static Type Invalid() noexcept { return nullptr; }
@@ -118,6 +124,7 @@ using TFontHandle = TUniqueResource<Win32HandleTraits::GdiObject<HFONT>>;
 using TBitmapHandle = TUniqueResource<Win32HandleTraits::GdiObject<HBITMAP>>;
 using TRegionHandle = TUniqueResource<Win32HandleTraits::GdiObject<HRGN>>;
 using TMemoryDCHandle = TUniqueResource<Win32HandleTraits::MemoryDC>;
+using TImageListHandle = TUniqueResource<Win32HandleTraits::ImageList>;
 
 // Selects an object into a DC for the scope and puts the previous one back.
 // The object must outlive the scope: declare its owner first.
