@@ -8,6 +8,8 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
+#include <oleauto.h>
+#include <winsvc.h>
 #include <winhttp.h>
 
 #include <utility>
@@ -109,6 +111,30 @@ struct MemoryDC {
     static Type Invalid() noexcept { return nullptr; }
     static void Close(Type h) noexcept { DeleteDC(h); }
 };
+// FindFirstFileW: INVALID_HANDLE_VALUE on failure, closed by FindClose.
+struct Find {
+    using Type = HANDLE;
+    static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(Type h) noexcept { FindClose(h); }
+};
+// Handles of the service control manager and of services.
+struct Service {
+    using Type = SC_HANDLE;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { CloseServiceHandle(h); }
+};
+// One reference to a COM object.
+template <class I>
+struct ComInterface {
+    using Type = I*;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type p) noexcept { p->Release(); }
+};
+struct Bstr {
+    using Type = BSTR;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type s) noexcept { SysFreeString(s); }
+};
 
 }  // namespace Win32HandleTraits
 
@@ -125,6 +151,11 @@ using TBitmapHandle = TUniqueResource<Win32HandleTraits::GdiObject<HBITMAP>>;
 using TRegionHandle = TUniqueResource<Win32HandleTraits::GdiObject<HRGN>>;
 using TMemoryDCHandle = TUniqueResource<Win32HandleTraits::MemoryDC>;
 using TImageListHandle = TUniqueResource<Win32HandleTraits::ImageList>;
+using TFindHandle = TUniqueResource<Win32HandleTraits::Find>;
+using TServiceHandle = TUniqueResource<Win32HandleTraits::Service>;
+template <class I>
+using TComInterface = TUniqueResource<Win32HandleTraits::ComInterface<I>>;
+using TBstr = TUniqueResource<Win32HandleTraits::Bstr>;
 
 // Selects an object into a DC for the scope and puts the previous one back.
 // The object must outlive the scope: declare its owner first.
