@@ -206,6 +206,10 @@ void TFrmTidora::BtnHomeClick(TComponent* sender)
     switch (target) {
     case 1:
         // The autorun page is made on the first visit and reloaded on every visit.
+        if (!FrmAutorun && FileWhite && NameWhite && NameBlack)
+            FrmAutorun = new TFrmAutorun(this, PnlAutorun, *FileWhite, *NameWhite, *NameBlack);
+        if (FrmAutorun)
+            FrmAutorun->LoadAutorun();
         break;
     case 2:
         // The install page is made on the first visit and reloaded on every visit.
@@ -244,7 +248,15 @@ void TFrmTidora::BtnStartClick(TComponent*)
     TCleanupRunInput input;
     input.FileWhite = *FileWhite;
     input.OldAvailMemory = oldAvailMemory;
-    // The autorun and install pages hand their lists over here once they exist.
+    // The pages' entries as they are now: a reload during the run cannot
+    // change what the worker reports.
+    if (FrmAutorun) {
+        std::vector<TReportStart> starts;
+        starts.reserve(FrmAutorun->ListAutoObj.size());
+        for (const TAutorunInfo& entry : FrmAutorun->ListAutoObj)
+            starts.push_back({entry.Target, entry.From});
+        input.StartRecords = std::move(starts);
+    }
 
     StartCleanupRun(std::move(input), [this](const TCleanupRunOutcome& outcome) {
         // Errors do not cross the worker's hand-over: they go to the crash

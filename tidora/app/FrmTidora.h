@@ -6,6 +6,7 @@
 #include "CardPanel.h"
 #include "Form.h"
 #include "Frame.h"
+#include "FrmAutorun.h"
 #include "HtmlLabel.h"
 #include "Label.h"
 #include "NameList.h"
@@ -42,7 +43,7 @@ public:
     TActivityIndicator* Indicator;
 
     // The autorun and install pages, made on the first visit.
-    TFrame* FrmAutorun = nullptr;
+    TFrmAutorun* FrmAutorun = nullptr;
     TFrame* FrmInstall = nullptr;
 
     // Created by FormCreate from the embedded defaults, released by FormClose.

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 #include <objbase.h>
 #include <oleauto.h>
 #include <winsvc.h>
@@ -100,6 +101,11 @@ struct GdiObject {
     static Type Invalid() noexcept { return nullptr; }
     static void Close(Type h) noexcept { DeleteObject(h); }
 };
+struct ImageList {
+    using Type = HIMAGELIST;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { ImageList_Destroy(h); }
+};
 struct MemoryDC {
     using Type = HDC;
     static Type Invalid() noexcept { return nullptr; }
@@ -144,6 +150,7 @@ using TFontHandle = TUniqueResource<Win32HandleTraits::GdiObject<HFONT>>;
 using TBitmapHandle = TUniqueResource<Win32HandleTraits::GdiObject<HBITMAP>>;
 using TRegionHandle = TUniqueResource<Win32HandleTraits::GdiObject<HRGN>>;
 using TMemoryDCHandle = TUniqueResource<Win32HandleTraits::MemoryDC>;
+using TImageListHandle = TUniqueResource<Win32HandleTraits::ImageList>;
 using TFindHandle = TUniqueResource<Win32HandleTraits::Find>;
 using TServiceHandle = TUniqueResource<Win32HandleTraits::Service>;
 template <class I>

@@ -198,6 +198,14 @@ LRESULT TControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         }
         break;
     }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+        TControl* child = FromHandle(reinterpret_cast<HWND>(lParam));
+        if (child && child != this)
+            if (HBRUSH brush = child->ControlColor(reinterpret_cast<HDC>(wParam)))
+                return reinterpret_cast<LRESULT>(brush);
+        break;
+    }
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
         TControl* child = header ? FromHandle(header->hwndFrom) : nullptr;

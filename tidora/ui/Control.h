@@ -113,6 +113,9 @@ protected:
     virtual void DrawItem(const DRAWITEMSTRUCT&) {}
     virtual void Command(WORD) {}
     virtual bool Notify(NMHDR*, LRESULT&) { return false; }
+    // WM_CTLCOLORSTATIC / WM_CTLCOLORBTN of this control's own window, passed
+    // back by the parent: the brush for its background, or null for the default.
+    virtual HBRUSH ControlColor(HDC) { return nullptr; }
     // Lays the visible children out in `area` (client coordinates).
     virtual void ArrangeControls(RECT area);
     virtual void ScaleChanged() {}
