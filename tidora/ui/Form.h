@@ -28,7 +28,6 @@ public:
     // Replaces the designed font with the system's icon-title font and
     // follows it when the system font changes.
     void UseDesktopFont();
-    HFONT Font() const override;
     UINT Dpi() const override { return FDpi; }
 
     // Shows the form centred on the primary screen.
@@ -46,6 +45,7 @@ protected:
     virtual void FormClose() {}
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool PaintsItself() const override { return true; }
+    std::optional<LOGFONTW> OwnFont(UINT dpi) const override;
 
 private:
     DWORD WindowStyle() const;
@@ -56,8 +56,6 @@ private:
     TBorderStyle FBorderStyle = TBorderStyle::Single;
     bool FMinimizeBox = true, FMaximizeBox = true;
     bool FDesktopFont = false;
-    mutable HFONT FDesktopFontHandle = nullptr;
-    mutable UINT FDesktopFontDpi = 0;
     DWORD FThreadId = 0;
     HWND FLastFocus = nullptr;
 };
