@@ -254,7 +254,8 @@ void TReporter::Run()
             Describe(job);
             Dump(job);
             ShowCrashDialog(nullptr, {ReportText(job), job.DumpPath, false, false, nullptr});
-            TerminateProcess(GetCurrentProcess(), job.Pointers ? job.Pointers->ExceptionRecord->ExceptionCode : AbortExitCode);
+            TerminateProcess(GetCurrentProcess(),
+                             job.Pointers ? job.Pointers->ExceptionRecord->ExceptionCode : AbortExitCode);
             break;
         }
         }
@@ -310,7 +311,8 @@ void TReporter::Dump(TJob& job)
         for (;;)
             Sleep(INFINITE);
     }
-    TerminateProcess(GetCurrentProcess(), job->Pointers ? job->Pointers->ExceptionRecord->ExceptionCode : AbortExitCode);
+    TerminateProcess(GetCurrentProcess(),
+                     job->Pointers ? job->Pointers->ExceptionRecord->ExceptionCode : AbortExitCode);
     for (;;)
         Sleep(INFINITE);
 }
