@@ -1,6 +1,7 @@
 // Tidora.exe itself, started as a user would start it and checked through
 // its windows: class, texts, sizes, pages, the single-instance rule, the
 // logo's link and the crash reporter of the test build.
+#include "CrashDialog.h"
 #include "TidoraProcess.h"
 #include "test_env.h"
 
@@ -323,7 +324,7 @@ protected:
         std::wstring line;
         EXPECT_TRUE(testenv::WaitUntil(
             [&] {
-                line = WindowText(GetDlgItem(dialog, 102));
+                line = WindowText(CrashDialogItem(dialog, TCrashDialogItem::DumpPath));
                 return line.rfind(written, 0) == 0;
             },
             std::chrono::seconds(60)))
@@ -343,8 +344,8 @@ TEST_F(TidoraCrash, ErrorOfAnEventHandlerIsShownAndTheProgramGoesOn)
     HWND dialog = Fail(1);
     ASSERT_NE(dialog, nullptr) << "no crash dialog";
     // The dialog window exists a moment before its texts are filled in.
-    testenv::WaitUntil([&] { return !WindowText(GetDlgItem(dialog, 101)).empty(); });
-    std::wstring details = WindowText(GetDlgItem(dialog, 101));
+    testenv::WaitUntil([&] { return !WindowText(CrashDialogItem(dialog, TCrashDialogItem::Details)).empty(); });
+    std::wstring details = WindowText(CrashDialogItem(dialog, TCrashDialogItem::Details));
     EXPECT_NE(details.find(L"시험용 오류: 창 이벤트에서 던진 예외"), std::wstring::npos)
         << testing::PrintToString(details);
     EXPECT_NE(details.find(L"Tidora.exe+0x"), std::wstring::npos) << "call stack with module and offset";
@@ -373,8 +374,8 @@ TEST_F(TidoraCrash, FaultIsShownAndClosesTheProgram)
     HWND dialog = Fail(2, 0);
     ASSERT_NE(dialog, nullptr) << "no crash dialog";
     // The dialog window exists a moment before its texts are filled in.
-    testenv::WaitUntil([&] { return !WindowText(GetDlgItem(dialog, 101)).empty(); });
-    std::wstring details = WindowText(GetDlgItem(dialog, 101));
+    testenv::WaitUntil([&] { return !WindowText(CrashDialogItem(dialog, TCrashDialogItem::Details)).empty(); });
+    std::wstring details = WindowText(CrashDialogItem(dialog, TCrashDialogItem::Details));
     EXPECT_NE(details.find(L"0xC0000005"), std::wstring::npos) << testing::PrintToString(details);
     EXPECT_NE(details.find(L"Tidora.exe+0x"), std::wstring::npos);
     ExpectDump(dialog);

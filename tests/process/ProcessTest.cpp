@@ -53,7 +53,7 @@ TEST(SnapshotProcesses, ListsTheOwnProcessWithItsPathAndNeverIdZero)
     ASSERT_NE(own, nullptr);
     EXPECT_TRUE(SamePath(own->FileName, OwnPath())) << own->FileName;
     for (const auto& p : list) {
-        EXPECT_EQ(p.State, 1) << p.FileName;
+        EXPECT_EQ(p.State, ProcessListed) << p.FileName;
         EXPECT_FALSE(p.FileName.empty()) << p.ProcessID;
     }
 }
@@ -172,8 +172,8 @@ TEST(KillProcess, LeavesIdZeroAndTheOwnProcessAlone)
 
 TEST(GetMemoryStatus, GivesTotalAndAvailableAndMinusOneOtherwise)
 {
-    const auto total = GetMemoryStatus(0);
-    const auto available = GetMemoryStatus(1);
+    const auto total = GetMemoryStatus(TotalMemory);
+    const auto available = GetMemoryStatus(AvailableMemory);
     EXPECT_GT(total, 0);
     EXPECT_GT(available, 0);
     EXPECT_LE(available, total);

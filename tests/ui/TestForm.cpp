@@ -24,18 +24,11 @@ TPixels::TPixels(int width, int height) : FWidth(width), FHeight(height)
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    FDc = CreateCompatibleDC(nullptr);
+    FDc.Reset(CreateCompatibleDC(nullptr));
     void* bits = nullptr;
-    FBitmap = CreateDIBSection(FDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    FBitmap.Reset(CreateDIBSection(FDc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     FBits = static_cast<unsigned*>(bits);
-    FOld = SelectObject(FDc, FBitmap);
-}
-
-TPixels::~TPixels()
-{
-    SelectObject(FDc, FOld);
-    DeleteObject(FBitmap);
-    DeleteDC(FDc);
+    FSelection.emplace(FDc.Get(), FBitmap.Get());
 }
 
 COLORREF TPixels::At(int x, int y) const

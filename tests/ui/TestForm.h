@@ -2,9 +2,11 @@
 #pragma once
 
 #include "Form.h"
+#include "Win32Handles.h"
 
 #include <windows.h>
 
+#include <optional>
 #include <vector>
 
 // A plain form of the toolkit, shown so that its children are visible.
@@ -20,11 +22,8 @@ void PumpMessages();
 class TPixels {
 public:
     TPixels(int width, int height);
-    ~TPixels();
-    TPixels(const TPixels&) = delete;
-    TPixels& operator=(const TPixels&) = delete;
 
-    HDC Dc() const { return FDc; }
+    HDC Dc() const { return FDc.Get(); }
     COLORREF At(int x, int y) const;
     // Pixels inside [left, right) x [top, bottom) matching `test`.
     template <class F>
@@ -40,8 +39,8 @@ public:
 
 private:
     int FWidth, FHeight;
-    HDC FDc = nullptr;
-    HBITMAP FBitmap = nullptr;
-    HGDIOBJ FOld = nullptr;
+    TMemoryDCHandle FDc;
+    TBitmapHandle FBitmap;
+    std::optional<TSelectObjectScope> FSelection;
     unsigned* FBits = nullptr;
 };

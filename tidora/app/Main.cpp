@@ -12,25 +12,31 @@
 
 namespace {
 
+constexpr wchar_t InstanceMutexName[] = L"TidoraMutex";
+
 // One copy per logon. A second start ends silently, without bringing the
 // first copy forward. Two copies started at the same moment both miss the
-// open; the one whose create finds the mutex existing ends as well.
-bool AnotherCopyRuns()
+// open; the one whose create finds the mutex existing ends as well. `own`
+// receives this copy's mutex, which marks it as running while it is held.
+bool AnotherCopyRuns(TKernelHandle& own)
 {
-    if (TKernelHandle running{OpenMutexW(MUTEX_ALL_ACCESS, FALSE, L"TidoraMutex")})
+    TKernelHandle running(OpenMutexW(MUTEX_ALL_ACCESS, FALSE, InstanceMutexName));
+    if (running)
         return true;
     if (GetLastError() == ERROR_ACCESS_DENIED)
         return true;
-    // The handle stays open until the process ends.
-    HANDLE own = CreateMutexW(nullptr, TRUE, L"TidoraMutex");
-    return own && GetLastError() == ERROR_ALREADY_EXISTS;
+    own.Reset(CreateMutexW(nullptr, TRUE, InstanceMutexName));
+    const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
+    return own && existed;
 }
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
-    if (AnotherCopyRuns())
+    // Held until the program ends.
+    TKernelHandle instanceMutex;
+    if (AnotherCopyRuns(instanceMutex))
         return 0;
 
     InstallCrashReporter();

@@ -1,6 +1,7 @@
 #include "CoffSymbols.h"
 
 #include "Text.h"
+#include "Win32Handles.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -16,26 +17,25 @@ namespace {
 constexpr size_t SymbolSize = 18;  // IMAGE_SYMBOL on disk
 constexpr BYTE FunctionType = 0x20;
 
-struct TFile {
-    HANDLE Handle;
+// The module's file, read at given offsets.
+class TFile {
+public:
     explicit TFile(const wchar_t* path)
-        : Handle(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
-                             nullptr))
+        : FHandle(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                              nullptr))
     {
-    }
-    ~TFile()
-    {
-        if (Handle != INVALID_HANDLE_VALUE)
-            CloseHandle(Handle);
     }
     bool Read(DWORD offset, void* buffer, DWORD size) const
     {
         LARGE_INTEGER at;
         at.QuadPart = offset;
         DWORD got = 0;
-        return Handle != INVALID_HANDLE_VALUE && SetFilePointerEx(Handle, at, nullptr, FILE_BEGIN) &&
-               ReadFile(Handle, buffer, size, &got, nullptr) && got == size;
+        return FHandle && SetFilePointerEx(FHandle.Get(), at, nullptr, FILE_BEGIN) &&
+               ReadFile(FHandle.Get(), buffer, size, &got, nullptr) && got == size;
     }
+
+private:
+    TFileHandle FHandle;
 };
 
 std::wstring Demangle(const std::string& raw)

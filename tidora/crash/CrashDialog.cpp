@@ -2,6 +2,7 @@
 
 #include "Dpi.h"
 #include "Translation.h"
+#include "Win32Handles.h"
 
 #include <commctrl.h>
 
@@ -10,16 +11,18 @@
 namespace {
 
 constexpr wchar_t ClassName[] = L"TidoraCrashDialog";
-constexpr int IdDetails = 101;
-constexpr int IdDumpPath = 102;
-constexpr int IdContinue = 110;
-constexpr int IdClose = 111;
 
+constexpr int ItemId(TCrashDialogItem item)
+{
+    return static_cast<int>(item);
+}
+
+// Lives on ShowCrashDialog's stack for as long as the dialog exists.
 struct TDialogState {
-    bool done = false;
-    TCrashChoice choice = TCrashChoice::CloseProgram;
-    bool canContinue = true;
-    HFONT font = nullptr;
+    bool Done = false;
+    TCrashChoice Choice = TCrashChoice::CloseProgram;
+    bool CanContinue = true;
+    TFontHandle Font;
 };
 
 std::wstring DumpLine(const std::wstring& path, bool pending)
@@ -38,24 +41,27 @@ LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
         break;
     }
-    case WM_COMMAND:
-        if (state && (LOWORD(wParam) == IdContinue || LOWORD(wParam) == IdClose || LOWORD(wParam) == IDCANCEL)) {
-            bool close = LOWORD(wParam) == IdClose || (LOWORD(wParam) == IDCANCEL && !state->canContinue);
-            state->choice = close ? TCrashChoice::CloseProgram : TCrashChoice::Continue;
-            state->done = true;
+    case WM_COMMAND: {
+        const int id = LOWORD(wParam);
+        if (state && (id == ItemId(TCrashDialogItem::Continue) || id == ItemId(TCrashDialogItem::Close) ||
+                      id == IDCANCEL)) {
+            bool close = id == ItemId(TCrashDialogItem::Close) || (id == IDCANCEL && !state->CanContinue);
+            state->Choice = close ? TCrashChoice::CloseProgram : TCrashChoice::Continue;
+            state->Done = true;
             return 0;
         }
         break;
+    }
     case CrashDumpWrittenMessage: {
         std::unique_ptr<std::wstring> path(reinterpret_cast<std::wstring*>(lParam));
         if (path)
-            SetDlgItemTextW(window, IdDumpPath, DumpLine(*path, false).c_str());
+            SetDlgItemTextW(window, ItemId(TCrashDialogItem::DumpPath), DumpLine(*path, false).c_str());
         return 0;
     }
     case WM_CLOSE:
         if (state) {
-            state->choice = state->canContinue ? TCrashChoice::Continue : TCrashChoice::CloseProgram;
-            state->done = true;
+            state->Choice = state->CanContinue ? TCrashChoice::Continue : TCrashChoice::CloseProgram;
+            state->Done = true;
         }
         return 0;
     default:
@@ -90,11 +96,12 @@ TCrashChoice ShowCrashDialog(HWND owner, const TCrashDialogText& text)
     RegisterClassExW(&wc);
 
     TDialogState state;
-    state.canContinue = text.CanContinue;
+    state.CanContinue = text.CanContinue;
     UINT dpi = owner ? GetWindowDpi(owner) : GetSystemDpi();
     auto scale = [dpi](int value) { return ScaleForDpi(value, dpi); };
     LOGFONTW lf = IconTitleFont(dpi);
-    state.font = CreateFontIndirectW(&lf);
+    state.Font.Reset(CreateFontIndirectW(&lf));
+    const HFONT font = state.Font.Get();
 
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT | (owner ? 0 : WS_EX_TOPMOST | WS_EX_APPWINDOW);
@@ -108,30 +115,28 @@ TCrashChoice ShowCrashDialog(HWND owner, const TCrashDialogText& text)
 
     HWND dialog = CreateWindowExW(exStyle, ClassName, Translate(L"타이도라 오류").c_str(), style, x, y, frame.right,
                                   frame.bottom, owner, nullptr, GetModuleHandleW(nullptr), &state);
-    if (!dialog) {
-        DeleteObject(state.font);
+    if (!dialog)
         return text.CanContinue ? TCrashChoice::Continue : TCrashChoice::CloseProgram;
-    }
 
     std::wstring heading = Translate(L"처리되지 않은 오류가 발생했습니다.");
     heading += text.CanContinue
                    ? L" " + Translate(L"계속하면 프로그램을 계속 쓸 수 있지만, 방금 하던 작업은 끝나지 않았을 수 있습니다.")
                    : L" " + Translate(L"프로그램을 닫아야 합니다.");
-    HWND label = AddControl(dialog, L"STATIC", heading, SS_LEFT, 0, 0, state.font);
+    HWND label = AddControl(dialog, L"STATIC", heading, SS_LEFT, 0, 0, font);
     HWND details = AddControl(dialog, L"EDIT", text.Details,
                               WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL |
                                   ES_AUTOHSCROLL,
-                              WS_EX_CLIENTEDGE, IdDetails, state.font);
+                              WS_EX_CLIENTEDGE, ItemId(TCrashDialogItem::Details), font);
     std::wstring dumpLine = DumpLine(text.DumpPath, text.DumpPending);
-    HWND dump = AddControl(dialog, L"EDIT", dumpLine, WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL, 0, IdDumpPath,
-                           state.font);
+    HWND dump = AddControl(dialog, L"EDIT", dumpLine, WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL, 0,
+                           ItemId(TCrashDialogItem::DumpPath), font);
     HWND continueButton = nullptr;
     if (text.CanContinue)
         continueButton = AddControl(dialog, L"BUTTON", Translate(L"계속하기"), WS_TABSTOP | BS_DEFPUSHBUTTON, 0,
-                                    IdContinue, state.font);
+                                    ItemId(TCrashDialogItem::Continue), font);
     HWND closeButton = AddControl(dialog, L"BUTTON", Translate(L"프로그램 닫기"),
-                                  WS_TABSTOP | (text.CanContinue ? BS_PUSHBUTTON : BS_DEFPUSHBUTTON), 0, IdClose,
-                                  state.font);
+                                  WS_TABSTOP | (text.CanContinue ? BS_PUSHBUTTON : BS_DEFPUSHBUTTON), 0,
+                                  ItemId(TCrashDialogItem::Close), font);
 
     const int buttonW = scale(110), buttonH = scale(28), labelH = scale(40), dumpH = scale(22);
     MoveWindow(label, margin, margin, width - 2 * margin, labelH, FALSE);
@@ -155,7 +160,7 @@ TCrashChoice ShowCrashDialog(HWND owner, const TCrashDialogText& text)
     MSG message;
     bool quit = false;
     int quitCode = 0;
-    while (!state.done) {
+    while (!state.Done) {
         BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got <= 0) {
             quit = got == 0;
@@ -173,9 +178,9 @@ TCrashChoice ShowCrashDialog(HWND owner, const TCrashDialogText& text)
     }
     if (text.DialogWindow)
         text.DialogWindow(nullptr);
+    // The controls are gone before the state's font is deleted.
     DestroyWindow(dialog);
-    DeleteObject(state.font);
     if (quit)
         PostQuitMessage(quitCode);
-    return state.choice;
+    return state.Choice;
 }

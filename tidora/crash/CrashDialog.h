@@ -14,6 +14,20 @@ enum class TCrashChoice { Continue, CloseProgram };
 // with the dump's path, empty when writing failed; the dialog deletes it.
 constexpr UINT CrashDumpWrittenMessage = WM_APP + 1;
 
+// Control ids of the dialog's own windows. Tests find the controls by them.
+enum class TCrashDialogItem : int {
+    Details = 101,   // the error text and call stack
+    DumpPath = 102,  // where the dump file went
+    Continue = 110,  // only when the program can go on
+    Close = 111,
+};
+
+// The dialog's control `item`, or null.
+inline HWND CrashDialogItem(HWND dialog, TCrashDialogItem item)
+{
+    return GetDlgItem(dialog, static_cast<int>(item));
+}
+
 struct TCrashDialogText {
     std::wstring Details;      // error text and call stack
     std::wstring DumpPath;     // where the dump goes; empty when there is none

@@ -9,6 +9,7 @@
 #include "StackTrace.h"
 #include "Text.h"
 #include "Translation.h"
+#include "Win32Handles.h"
 
 #include <shlobj.h>
 
@@ -42,6 +43,20 @@ namespace {
 constexpr DWORD GccThrowCode = 0x20474343;   // "GCC" with the throw flag
 constexpr DWORD MsvcThrowCode = 0xE06D7363;  // ".msc"
 
+// Exit codes: a fault ends the process with its exception code; an error
+// without one ends it as abort() would; the user closing the program after
+// a C++ error gives 1.
+constexpr UINT AbortExitCode = 3;
+constexpr UINT ClosedByUserExitCode = 1;
+
+constexpr DWORD ReporterStackSize = 256 * 1024;
+// Room for the filter to run when the window thread's stack overflows.
+constexpr ULONG FaultStackGuarantee = 64 * 1024;
+// How long a failed thread waits for its stack text, and how long closing
+// the program waits for the dump.
+constexpr DWORD DescribeTimeoutMs = 30000;
+constexpr DWORD DumpTimeoutMs = 60000;
+
 enum class TJobKind { CppError, Fault };
 
 // One error on its way to the user. Shared between the thread that failed
@@ -52,25 +67,14 @@ struct TJob {
     std::vector<void*> Frames;               // the stack (walked by the reporter for faults)
     EXCEPTION_POINTERS* Pointers = nullptr;  // faults only
     DWORD ThreadId = 0;
-    HANDLE Thread = nullptr;
+    TKernelHandle Thread;  // faults only: the failed thread, for the stack walk
     std::wstring Description;
     // Filled in by the reporter thread.
     std::wstring StackText;
     std::wstring DumpPath;
-    HANDLE Described = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE Dumped = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    TKernelHandle Described{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    TKernelHandle Dumped{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     std::atomic<HWND> Dialog{nullptr};
-
-    TJob() = default;
-    TJob(const TJob&) = delete;
-    TJob& operator=(const TJob&) = delete;
-    ~TJob()
-    {
-        CloseHandle(Described);
-        CloseHandle(Dumped);
-        if (Thread)
-            CloseHandle(Thread);
-    }
 };
 using TJobPtr = std::shared_ptr<TJob>;
 
@@ -200,12 +204,12 @@ std::wstring ReportText(const TJob& job)
     return text;
 }
 
+// The thread runs for the life of the process and is only ever addressed
+// by its id: its handle is not kept.
 void TReporter::Start()
 {
-    HANDLE thread = CreateThread(nullptr, 256 * 1024, ThreadMain, this, 0, &FThreadId);
-    if (thread)
-        CloseHandle(thread);
-    else
+    TKernelHandle thread(CreateThread(nullptr, ReporterStackSize, ThreadMain, this, 0, &FThreadId));
+    if (!thread)
         FThreadId = 0;
 }
 
@@ -250,7 +254,8 @@ void TReporter::Run()
             Describe(job);
             Dump(job);
             ShowCrashDialog(nullptr, {ReportText(job), job.DumpPath, false, false, nullptr});
-            TerminateProcess(GetCurrentProcess(), job.Pointers ? job.Pointers->ExceptionRecord->ExceptionCode : 3);
+            TerminateProcess(GetCurrentProcess(),
+                             job.Pointers ? job.Pointers->ExceptionRecord->ExceptionCode : AbortExitCode);
             break;
         }
         }
@@ -260,10 +265,10 @@ void TReporter::Run()
 void TReporter::Describe(TJob& job)
 {
     if (job.Kind == TJobKind::Fault && job.Pointers && job.Thread)
-        job.Frames = WalkStoppedThread(*FDbgHelp, job.Thread, *job.Pointers->ContextRecord);
+        job.Frames = WalkStoppedThread(*FDbgHelp, job.Thread.Get(), *job.Pointers->ContextRecord);
     job.StackText = FormatStack(*FDbgHelp, *FCoff, job.Frames);
     job.DumpPath = FDbgHelp->WriteDump ? NewDumpPath() : std::wstring();
-    SetEvent(job.Described);
+    SetEvent(job.Described.Get());
 }
 
 // The dialog may open before or after the dump is done: whoever comes
@@ -272,23 +277,25 @@ void TReporter::Dump(TJob& job)
 {
     bool written = false;
     if (!job.DumpPath.empty()) {
-        HANDLE file = CreateFileW(job.DumpPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
+        TFileHandle file(CreateFileW(job.DumpPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) {
             MINIDUMP_EXCEPTION_INFORMATION exception{};
             exception.ThreadId = job.ThreadId;
             exception.ExceptionPointers = job.Pointers;
             exception.ClientPointers = FALSE;
-            written = FDbgHelp->WriteDump(GetCurrentProcess(), GetCurrentProcessId(), file, MiniDumpNormal,
+            written = FDbgHelp->WriteDump(GetCurrentProcess(), GetCurrentProcessId(), file.Get(), MiniDumpNormal,
                                           job.Pointers ? &exception : nullptr, nullptr, nullptr) != FALSE;
-            CloseHandle(file);
+            // Closed here, not at the end of the scope: the dialog may name
+            // the file as soon as it is told, and a failed one is deleted.
+            file.Reset();
             if (!written)
                 DeleteFileW(job.DumpPath.c_str());
         }
         if (!written)
             job.DumpPath.clear();
     }
-    SetEvent(job.Dumped);
+    SetEvent(job.Dumped.Get());
     if (HWND dialog = job.Dialog.load()) {
         auto* path = new std::wstring(job.DumpPath);
         if (!PostMessageW(dialog, CrashDumpWrittenMessage, 0, reinterpret_cast<LPARAM>(path)))
@@ -304,7 +311,8 @@ void TReporter::Dump(TJob& job)
         for (;;)
             Sleep(INFINITE);
     }
-    TerminateProcess(GetCurrentProcess(), job->Pointers ? job->Pointers->ExceptionRecord->ExceptionCode : 3);
+    TerminateProcess(GetCurrentProcess(),
+                     job->Pointers ? job->Pointers->ExceptionRecord->ExceptionCode : AbortExitCode);
     for (;;)
         Sleep(INFINITE);
 }
@@ -347,7 +355,7 @@ void ReportCppError(std::exception_ptr error)
         job->Frames.assign(frames, frames + n);
     }
     reporter.Submit(TWork::Describe, job);
-    WaitForSingleObject(job->Described, 30000);
+    WaitForSingleObject(job->Described.Get(), DescribeTimeoutMs);
     // The dump is written while the user reads the dialog.
     reporter.Submit(TWork::Dump, job);
 
@@ -358,14 +366,14 @@ void ReportCppError(std::exception_ptr error)
     TCrashDialogText text{ReportText(*job), job->DumpPath, true, true, nullptr};
     text.DialogWindow = [job](HWND dialog) {
         job->Dialog = dialog;
-        if (dialog && WaitForSingleObject(job->Dumped, 0) == WAIT_OBJECT_0)
+        if (dialog && WaitForSingleObject(job->Dumped.Get(), 0) == WAIT_OBJECT_0)
             PostMessageW(dialog, CrashDumpWrittenMessage, 0, reinterpret_cast<LPARAM>(new std::wstring(job->DumpPath)));
     };
     TCrashChoice choice = ShowCrashDialog(owner, text);
     reporter.DialogOpen = false;
     if (choice == TCrashChoice::CloseProgram) {
-        WaitForSingleObject(job->Dumped, 60000);
-        TerminateProcess(GetCurrentProcess(), 1);
+        WaitForSingleObject(job->Dumped.Get(), DumpTimeoutMs);
+        TerminateProcess(GetCurrentProcess(), ClosedByUserExitCode);
     }
 }
 
@@ -375,7 +383,7 @@ LONG WINAPI UnhandledFault(EXCEPTION_POINTERS* pointers)
     job->Kind = TJobKind::Fault;
     job->Pointers = pointers;
     job->ThreadId = GetCurrentThreadId();
-    DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &job->Thread, 0, FALSE,
+    DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), job->Thread.Put(), 0, FALSE,
                     DUPLICATE_SAME_ACCESS);
     job->Description = DescribeFault(*pointers->ExceptionRecord);
     ReportFatal(job);
@@ -419,8 +427,7 @@ void InstallCrashReporter()
     if (installed)
         return;
     installed = true;
-    // Room for the filter to run when the window thread's stack overflows.
-    ULONG guarantee = 64 * 1024;
+    ULONG guarantee = FaultStackGuarantee;
     SetThreadStackGuarantee(&guarantee);
     reporter.Start();
     AddVectoredExceptionHandler(1, RecordThrow);

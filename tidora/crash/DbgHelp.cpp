@@ -1,11 +1,13 @@
 #include "DbgHelp.h"
 
+#include "SystemProc.h"
+
 namespace {
 
 template <class F>
-void Load(HMODULE module, const char* name, F& target)
+void Load(const char* name, F& target)
 {
-    target = reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+    target = LoadSystemProc<F>(L"dbghelp.dll", name);
 }
 
 std::wstring ExeFolder()
@@ -19,26 +21,19 @@ std::wstring ExeFolder()
 
 }  // namespace
 
-// From the system folder only: a dbghelp.dll planted beside the program
-// must not be loaded into an elevated process.
+// From the system folder only (LoadSystemProc): a dbghelp.dll planted
+// beside the program must not be loaded into an elevated process. Once
+// loaded it stays for the life of the process, like the reporter thread.
 TDbgHelp::TDbgHelp()
 {
-    wchar_t system[MAX_PATH];
-    UINT n = GetSystemDirectoryW(system, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH)
-        return;
-    std::wstring path = std::wstring(system, n) + L"\\dbghelp.dll";
-    FModule = LoadLibraryW(path.c_str());
-    if (!FModule)
-        return;
-    Load(FModule, "SymInitializeW", FInitialize);
-    Load(FModule, "SymSetOptions", FSetOptions);
-    Load(FModule, "SymLoadModuleExW", FLoadModule);
-    Load(FModule, "SymFromAddrW", SymFromAddr);
-    Load(FModule, "SymGetModuleBase64", GetModuleBase);
-    Load(FModule, "SymFunctionTableAccess64", FunctionTableAccess);
-    Load(FModule, "StackWalk64", StackWalk);
-    Load(FModule, "MiniDumpWriteDump", WriteDump);
+    Load("SymInitializeW", FInitialize);
+    Load("SymSetOptions", FSetOptions);
+    Load("SymLoadModuleExW", FLoadModule);
+    Load("SymFromAddrW", SymFromAddr);
+    Load("SymGetModuleBase64", GetModuleBase);
+    Load("SymFunctionTableAccess64", FunctionTableAccess);
+    Load("StackWalk64", StackWalk);
+    Load("MiniDumpWriteDump", WriteDump);
 }
 
 bool TDbgHelp::InitSymbols()

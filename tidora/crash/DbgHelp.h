@@ -12,7 +12,8 @@
 class TDbgHelp {
 public:
     TDbgHelp();
-    bool Loaded() const { return FModule != nullptr; }
+    // dbghelp.dll was found and can set up symbols.
+    bool Loaded() const { return FInitialize != nullptr; }
     bool InitSymbols();
     // Makes the symbols of the module at `base` available (once per module).
     void LoadModule(HMODULE base);
@@ -24,7 +25,6 @@ public:
     decltype(&MiniDumpWriteDump) WriteDump = nullptr;
 
 private:
-    HMODULE FModule = nullptr;
     decltype(&SymInitializeW) FInitialize = nullptr;
     decltype(&SymSetOptions) FSetOptions = nullptr;
     decltype(&SymLoadModuleExW) FLoadModule = nullptr;

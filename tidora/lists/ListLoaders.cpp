@@ -2,6 +2,7 @@
 
 #include "PathTokens.h"
 #include "Text.h"
+#include "Win32Handles.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -39,17 +40,18 @@ TExclusionLoad LoadExclusionFile(TNameList& list, const std::wstring& path)
 {
     if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
         return TExclusionLoad::Missing;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    TFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return TExclusionLoad::Unreadable;
     std::string bytes;
     char chunk[16384];
     DWORD got = 0;
     BOOL ok = TRUE;
-    while ((ok = ReadFile(file, chunk, sizeof(chunk), &got, nullptr)) && got > 0)
+    while ((ok = ReadFile(file.Get(), chunk, sizeof(chunk), &got, nullptr)) && got > 0)
         bytes.append(chunk, got);
-    CloseHandle(file);
+    // Closed before the text is decoded: the file is free again at once.
+    file.Reset();
     if (!ok)
         return TExclusionLoad::Unreadable;
     for (auto& line : SplitLines(DecodeTextFile(bytes)))

@@ -1,32 +1,23 @@
 #include "Process.h"
 
 #include "ProcessWindows.h"
+#include "SystemProc.h"
+#include "Win32Handles.h"
 
 #include <tlhelp32.h>
 
-#include <memory>
-#include <type_traits>
-
 namespace {
 
-struct HandleCloser {
-    void operator()(HANDLE h) const
-    {
-        if (h && h != INVALID_HANDLE_VALUE)
-            CloseHandle(h);
-    }
-};
-using TKernelHandle = std::unique_ptr<void, HandleCloser>;
+// Windows Vista is 6.x: from there on the limited query right exists.
+constexpr DWORD VistaMajorVersion = 6;
+// QueryFullProcessImageNameW's flags: a Win32 path, not a native one.
+constexpr DWORD Win32PathFormat = 0;
+constexpr LONG StatusSuccess = 0;
 
-struct LibraryFreer {
-    void operator()(HMODULE m) const { FreeLibrary(m); }
-};
-using TLibrary = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryFreer>;
-
-TKernelHandle TakeProcessSnapshot()
+// A Toolhelp snapshot is INVALID_HANDLE_VALUE on failure, like a file.
+TFileHandle TakeProcessSnapshot()
 {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    return TKernelHandle(snapshot == INVALID_HANDLE_VALUE ? nullptr : snapshot);
+    return TFileHandle(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
 }
 
 // Calls `visit` for each entry of a snapshot until it returns false.
@@ -43,11 +34,6 @@ void WalkSnapshot(HANDLE snapshot, Visit visit)
     }
 }
 
-HMODULE Kernel32()
-{
-    return GetModuleHandleW(L"kernel32.dll");
-}
-
 // Vista and later: the limited query right suffices and the call reads no
 // memory of the other process, so a 32-bit build also gets the paths of
 // 64-bit processes.
@@ -57,13 +43,12 @@ std::wstring ImagePathLimited(DWORD processId)
     if (!process)
         return {};
     using QueryFn = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
-    auto query = reinterpret_cast<QueryFn>(
-        reinterpret_cast<void*>(GetProcAddress(Kernel32(), "QueryFullProcessImageNameW")));
+    static const auto query = LoadSystemProc<QueryFn>(L"kernel32.dll", "QueryFullProcessImageNameW");
     if (!query)
         return {};
     wchar_t buffer[MAX_PATH] = {};
     DWORD size = MAX_PATH;
-    if (!query(process.get(), 0, buffer, &size))
+    if (!query(process.Get(), Win32PathFormat, buffer, &size))
         return {};
     return std::wstring(buffer, size);
 }
@@ -76,19 +61,14 @@ std::wstring ImagePathLegacy(DWORD processId)
     if (!process)
         return {};
     using ModuleNameFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPWSTR, DWORD);
-    auto moduleName = reinterpret_cast<ModuleNameFn>(
-        reinterpret_cast<void*>(GetProcAddress(Kernel32(), "GetModuleFileNameExW")));
-    TLibrary psapi;
-    if (!moduleName) {
-        psapi.reset(LoadLibraryW(L"psapi.dll"));
-        if (psapi)
-            moduleName = reinterpret_cast<ModuleNameFn>(
-                reinterpret_cast<void*>(GetProcAddress(psapi.get(), "GetModuleFileNameExW")));
-    }
+    static const auto moduleName = [] {
+        auto fromKernel = LoadSystemProc<ModuleNameFn>(L"kernel32.dll", "GetModuleFileNameExW");
+        return fromKernel ? fromKernel : LoadSystemProc<ModuleNameFn>(L"psapi.dll", "GetModuleFileNameExW");
+    }();
     if (!moduleName)
         return {};
     wchar_t buffer[MAX_PATH] = {};
-    DWORD length = moduleName(process.get(), nullptr, buffer, MAX_PATH);
+    DWORD length = moduleName(process.Get(), nullptr, buffer, MAX_PATH);
     if (length == 0)
         return {};
     std::wstring path(buffer, length < MAX_PATH ? length : MAX_PATH);
@@ -103,13 +83,12 @@ DWORD RealWindowsMajorVersion()
 {
     static const DWORD major = [] {
         using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
-        auto getVersion = reinterpret_cast<RtlGetVersionFn>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+        auto getVersion = LoadSystemProc<RtlGetVersionFn>(L"ntdll.dll", "RtlGetVersion");
         OSVERSIONINFOW info{};
         info.dwOSVersionInfoSize = sizeof(info);
-        if (getVersion && getVersion(&info) == 0)
+        if (getVersion && getVersion(&info) == StatusSuccess)
             return info.dwMajorVersion;
-        return DWORD{6};
+        return VistaMajorVersion;
     }();
     return major;
 }
@@ -121,18 +100,18 @@ std::wstring GetProcessImagePath(DWORD processId)
 
 std::wstring GetProcessImagePath(DWORD processId, DWORD windowsMajor)
 {
-    return windowsMajor >= 6 ? ImagePathLimited(processId) : ImagePathLegacy(processId);
+    return windowsMajor >= VistaMajorVersion ? ImagePathLimited(processId) : ImagePathLegacy(processId);
 }
 
 // The windows are gathered in one walk for the whole snapshot; each entry
 // gets the window that FindProcessWindow would have returned for it.
 void SnapshotProcesses(TProcessList& list)
 {
-    TKernelHandle snapshot = TakeProcessSnapshot();
+    TFileHandle snapshot = TakeProcessSnapshot();
     if (!snapshot)
         return;
     const TProcessWindows windows;
-    WalkSnapshot(snapshot.get(), [&](const PROCESSENTRY32W& entry) {
+    WalkSnapshot(snapshot.Get(), [&](const PROCESSENTRY32W& entry) {
         if (entry.th32ProcessID == 0)
             return true;
         TProcessInfo info;
@@ -141,7 +120,7 @@ void SnapshotProcesses(TProcessList& list)
         info.FileName = GetProcessImagePath(entry.th32ProcessID);
         if (info.FileName.empty())
             info.FileName = entry.szExeFile;
-        info.State = 1;
+        info.State = ProcessListed;
         list.push_back(std::move(info));
         return true;
     });
@@ -149,11 +128,11 @@ void SnapshotProcesses(TProcessList& list)
 
 bool IsProcessAlive(DWORD processId)
 {
-    TKernelHandle snapshot = TakeProcessSnapshot();
+    TFileHandle snapshot = TakeProcessSnapshot();
     if (!snapshot)
         return false;
     bool found = false;
-    WalkSnapshot(snapshot.get(), [&](const PROCESSENTRY32W& entry) {
+    WalkSnapshot(snapshot.Get(), [&](const PROCESSENTRY32W& entry) {
         found = entry.th32ProcessID == processId;
         return !found;
     });
@@ -163,10 +142,10 @@ bool IsProcessAlive(DWORD processId)
 std::unordered_set<DWORD> LiveProcessIds()
 {
     std::unordered_set<DWORD> ids;
-    TKernelHandle snapshot = TakeProcessSnapshot();
+    TFileHandle snapshot = TakeProcessSnapshot();
     if (!snapshot)
         return ids;
-    WalkSnapshot(snapshot.get(), [&](const PROCESSENTRY32W& entry) {
+    WalkSnapshot(snapshot.Get(), [&](const PROCESSENTRY32W& entry) {
         ids.insert(entry.th32ProcessID);
         return true;
     });
@@ -179,31 +158,30 @@ void KillProcess(DWORD processId)
         return;
     TKernelHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, processId));
     if (process)
-        TerminateProcess(process.get(), 0);
+        TerminateProcess(process.Get(), 0);
 }
 
 std::int64_t GetMemoryStatus(int kind)
 {
     using StatusExFn = BOOL(WINAPI*)(LPMEMORYSTATUSEX);
-    auto statusEx = reinterpret_cast<StatusExFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"Kernel32.dll"), "GlobalMemoryStatusEx")));
+    static const auto statusEx = LoadSystemProc<StatusExFn>(L"kernel32.dll", "GlobalMemoryStatusEx");
     if (statusEx) {
         MEMORYSTATUSEX status{};
         status.dwLength = sizeof(status);
         if (statusEx(&status)) {
-            if (kind == 0)
+            if (kind == TotalMemory)
                 return static_cast<std::int64_t>(status.ullTotalPhys);
-            if (kind == 1)
+            if (kind == AvailableMemory)
                 return static_cast<std::int64_t>(status.ullAvailPhys);
-            return -1;
+            return UnknownMemoryKind;
         }
     }
     MEMORYSTATUS status{};
     status.dwLength = sizeof(status);
     GlobalMemoryStatus(&status);
-    if (kind == 0)
+    if (kind == TotalMemory)
         return static_cast<std::int64_t>(static_cast<std::uint64_t>(status.dwTotalPhys));
-    if (kind == 1)
+    if (kind == AvailableMemory)
         return static_cast<std::int64_t>(static_cast<std::uint64_t>(status.dwAvailPhys));
-    return -1;
+    return UnknownMemoryKind;
 }

@@ -26,11 +26,14 @@ std::unordered_set<DWORD> LiveProcessIds();
 // Asks Windows to end the process; 0 and the own process are left alone.
 void KillProcess(DWORD processId);
 
-// Physical memory in bytes: kind 0 the total, kind 1 the available amount,
-// any other kind -1.
+// Physical memory in bytes: kind TotalMemory (0) the total, AvailableMemory
+// (1) the available amount, any other kind UnknownMemoryKind (-1).
+constexpr int TotalMemory = 0;
+constexpr int AvailableMemory = 1;
+constexpr std::int64_t UnknownMemoryKind = -1;
 std::int64_t GetMemoryStatus(int kind);
-inline std::int64_t GetTotalMemory() { return GetMemoryStatus(0); }
-inline std::int64_t GetAvailableMemory() { return GetMemoryStatus(1); }
+inline std::int64_t GetTotalMemory() { return GetMemoryStatus(TotalMemory); }
+inline std::int64_t GetAvailableMemory() { return GetMemoryStatus(AvailableMemory); }
 
 // The major version Windows really has (not the one a manifest lets it report).
 DWORD RealWindowsMajorVersion();

@@ -7,12 +7,18 @@
 #include <string>
 #include <vector>
 
+// TProcessInfo::State, a number the usage report sends as it is: listed by
+// the snapshot; the cleanup run marks processes it ends, then those gone.
+constexpr std::int32_t ProcessListed = 1;
+constexpr std::int32_t ProcessSelectedToEnd = -2;
+constexpr std::int32_t ProcessEnded = -1;
+
 class TProcessInfo {
 public:
     DWORD ProcessID = 0;
-    HWND Handle = nullptr;   // first top-level window of the process, or none
-    std::wstring FileName;   // full image path, or the bare executable name
-    std::int32_t State = 1;  // 1 when created; the cleanup run sets -2 and -1
+    HWND Handle = nullptr;               // first top-level window of the process, or none
+    std::wstring FileName;               // full image path, or the bare executable name
+    std::int32_t State = ProcessListed;  // see the constants above
 };
 
 // Owns its elements: erasing one or destroying the list releases it.

@@ -6,25 +6,21 @@ TBufferedDC::TBufferedDC(HDC target, const RECT& area) : FTarget(target), FArea(
     int width = area.right - area.left, height = area.bottom - area.top;
     if (width <= 0 || height <= 0)
         return;
-    FMemory = CreateCompatibleDC(target);
-    FBitmap = FMemory ? CreateCompatibleBitmap(target, width, height) : nullptr;
+    FMemory.Reset(CreateCompatibleDC(target));
+    if (FMemory)
+        FBitmap.Reset(CreateCompatibleBitmap(target, width, height));
     if (!FBitmap) {
-        if (FMemory)
-            DeleteDC(FMemory);
-        FMemory = nullptr;
+        FMemory.Reset();
         return;
     }
-    FOldBitmap = SelectObject(FMemory, FBitmap);
-    SetWindowOrgEx(FMemory, area.left, area.top, nullptr);
+    FSelection.emplace(FMemory.Get(), FBitmap.Get());
+    SetWindowOrgEx(FMemory.Get(), area.left, area.top, nullptr);
 }
 
 TBufferedDC::~TBufferedDC()
 {
     if (!FMemory)
         return;
-    BitBlt(FTarget, FArea.left, FArea.top, FArea.right - FArea.left, FArea.bottom - FArea.top, FMemory, FArea.left,
-           FArea.top, SRCCOPY);
-    SelectObject(FMemory, FOldBitmap);
-    DeleteObject(FBitmap);
-    DeleteDC(FMemory);
+    BitBlt(FTarget, FArea.left, FArea.top, FArea.right - FArea.left, FArea.bottom - FArea.top, FMemory.Get(),
+           FArea.left, FArea.top, SRCCOPY);
 }

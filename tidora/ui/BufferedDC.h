@@ -2,7 +2,11 @@
 // when the object is destroyed. Painting this way does not flicker.
 #pragma once
 
+#include "Win32Handles.h"
+
 #include <windows.h>
+
+#include <optional>
 
 class TBufferedDC {
 public:
@@ -11,12 +15,14 @@ public:
     TBufferedDC(const TBufferedDC&) = delete;
     TBufferedDC& operator=(const TBufferedDC&) = delete;
 
-    HDC Dc() const { return FMemory ? FMemory : FTarget; }
+    HDC Dc() const { return FMemory ? FMemory.Get() : FTarget; }
 
 private:
     HDC FTarget;
     RECT FArea;
-    HDC FMemory = nullptr;
-    HBITMAP FBitmap = nullptr;
-    HGDIOBJ FOldBitmap = nullptr;
+    // Declared in the order they are made: the bitmap is put out of the DC
+    // before it is deleted, and the DC goes last.
+    TMemoryDCHandle FMemory;
+    TBitmapHandle FBitmap;
+    std::optional<TSelectObjectScope> FSelection;
 };

@@ -3,8 +3,11 @@
 #include "BufferedDC.h"
 #include "EventGuard.h"
 #include "Form.h"
+#include "Painting.h"
 
 #include <algorithm>
+#include <mutex>
+#include <set>
 
 namespace {
 
@@ -36,8 +39,6 @@ TControl::~TControl()
         auto& siblings = FParent->FControls;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
     }
-    if (FFont)
-        DeleteObject(FFont);
 }
 
 TControl* TControl::FromHandle(HWND window)
@@ -45,8 +46,17 @@ TControl* TControl::FromHandle(HWND window)
     return window ? static_cast<TControl*>(GetPropW(window, ControlProperty)) : nullptr;
 }
 
+// Every control makes its window through here, so a class is registered
+// at its first window only. Forms may be made on more than one thread.
+// The icons are shared ones: the system loads each size once and keeps it
+// for the life of the process, so nothing here is ever destroyed.
 void TControl::RegisterControlClass(const wchar_t* className, HCURSOR cursor, UINT classStyle)
 {
+    static std::mutex lock;
+    static std::set<std::wstring, std::less<>> registered;
+    std::lock_guard<std::mutex> guard(lock);
+    if (!registered.emplace(className).second)
+        return;
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.style = classStyle;
@@ -54,10 +64,11 @@ void TControl::RegisterControlClass(const wchar_t* className, HCURSOR cursor, UI
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hCursor = cursor ? cursor : LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = className;
-    wc.hIcon = LoadIconW(wc.hInstance, L"MAINICON");
+    wc.hIcon = static_cast<HICON>(LoadImageW(wc.hInstance, L"MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                             GetSystemMetrics(SM_CYICON), LR_SHARED));
     wc.hIconSm = static_cast<HICON>(LoadImageW(wc.hInstance, L"MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                               GetSystemMetrics(SM_CYSMICON), 0));
-    RegisterClassExW(&wc);  // fails harmlessly when the class exists
+                                               GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    RegisterClassExW(&wc);  // fails harmlessly when someone else registered the name
 }
 
 void TControl::CreateHandle(const wchar_t* className, DWORD style, DWORD exStyle, const std::wstring& text)
@@ -149,18 +160,12 @@ LRESULT TControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case WM_PAINT:
         if (PaintsItself()) {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(FHandle, &ps);
+            TPaintScope paint(FHandle);
             RECT client;
             GetClientRect(FHandle, &client);
-            {
-                TBufferedDC buffer(dc, client);
-                HBRUSH brush = CreateSolidBrush(Color());
-                FillRect(buffer.Dc(), &client, brush);
-                DeleteObject(brush);
-                Paint(buffer.Dc(), client);
-            }
-            EndPaint(FHandle, &ps);
+            TBufferedDC buffer(paint.DC(), client);
+            FillSolidRect(buffer.Dc(), client, Color());
+            Paint(buffer.Dc(), client);
             return 0;
         }
         break;
@@ -169,9 +174,7 @@ LRESULT TControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
             RECT client;
             GetClientRect(FHandle, &client);
             HDC dc = reinterpret_cast<HDC>(wParam);
-            HBRUSH brush = CreateSolidBrush(Color());
-            FillRect(dc, &client, brush);
-            DeleteObject(brush);
+            FillSolidRect(dc, client, Color());
             Paint(dc, client);
             return 0;
         }
@@ -326,24 +329,35 @@ void TControl::SetFont(const TFontSpec& font)
     RefreshScale();
 }
 
-HFONT TControl::Font() const
+std::optional<LOGFONTW> TControl::OwnFont(UINT dpi) const
 {
     if (!FFontSpec)
-        return FParent ? FParent->Font() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+        return std::nullopt;
+    LOGFONTW lf{};
+    lf.lfHeight = -ScaleForDpi(FFontSpec->Height, dpi);
+    lf.lfWeight = FFontSpec->Weight;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfQuality = FFontSpec->Quality;
+    lstrcpynW(lf.lfFaceName, FFontSpec->Face.c_str(), LF_FACESIZE);
+    return lf;
+}
+
+// The font is made when first asked for and kept for its DPI. Should the
+// DPI change without a RefreshScale, the windows still hold the old font:
+// it is kept until the next RefreshScale has handed out the new one.
+HFONT TControl::Font() const
+{
     UINT dpi = Dpi();
-    if (!FFont || FFontDpi != dpi) {
-        if (FFont)
-            DeleteObject(FFont);
-        LOGFONTW lf{};
-        lf.lfHeight = -ScaleForDpi(FFontSpec->Height, dpi);
-        lf.lfWeight = FFontSpec->Weight;
-        lf.lfCharSet = DEFAULT_CHARSET;
-        lf.lfQuality = FFontSpec->Quality;
-        lstrcpynW(lf.lfFaceName, FFontSpec->Face.c_str(), LF_FACESIZE);
-        FFont = CreateFontIndirectW(&lf);
-        FFontDpi = dpi;
-    }
-    return FFont;
+    if (FFont && FFontDpi == dpi)
+        return FFont.Get();
+    std::optional<LOGFONTW> own = OwnFont(dpi);
+    if (!own)
+        return FParent ? FParent->Font() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    if (FFont)
+        FRetiredFonts.push_back(std::move(FFont));
+    FFont.Reset(CreateFontIndirectW(&*own));
+    FFontDpi = dpi;
+    return FFont.Get();
 }
 
 UINT TControl::Dpi() const
@@ -449,12 +463,13 @@ void TControl::PlaceChild(TControl& child, const RECT& rect)
                      std::max(0L, rect.bottom - rect.top), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The children without a font of their own use this control's font too, so
+// the old one is released only after every window below has the new one.
 void TControl::RefreshScale()
 {
-    if (FFont) {
-        DeleteObject(FFont);
-        FFont = nullptr;
-    }
+    TFontHandle oldFont = std::move(FFont);
+    std::vector<TFontHandle> retired = std::move(FRetiredFonts);
+    FRetiredFonts.clear();
     if (FHandle)
         SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
     ScaleChanged();

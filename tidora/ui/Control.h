@@ -9,6 +9,7 @@
 
 #include "Component.h"
 #include "Dpi.h"
+#include "Win32Handles.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -69,8 +70,9 @@ public:
     COLORREF Color() const;
     void SetColor(COLORREF color);
     void SetFont(const TFontSpec& font);
-    // The own font, else the parent's.
-    virtual HFONT Font() const;
+    // The own font (made for the current DPI), else the parent's. The
+    // control owns it; it stays valid until the next RefreshScale.
+    HFONT Font() const;
 
     virtual UINT Dpi() const;
     int Scale(int value) const { return ScaleForDpi(value, Dpi()); }
@@ -88,7 +90,8 @@ public:
 protected:
     TControl(TComponent* owner, TControl* parent, std::wstring name);
 
-    // Registers a window class whose messages only this toolkit handles.
+    // Registers a window class whose messages only this toolkit handles,
+    // once per class name and process.
     static void RegisterControlClass(const wchar_t* className, HCURSOR cursor = nullptr, UINT classStyle = 0);
     // Makes the window (a child of the parent's window, or top-level without
     // a parent) and routes its messages to WndProc.
@@ -119,6 +122,9 @@ protected:
     // Lays the visible children out in `area` (client coordinates).
     virtual void ArrangeControls(RECT area);
     virtual void ScaleChanged() {}
+    // The font this control has of its own at `dpi`; none when it uses its
+    // parent's.
+    virtual std::optional<LOGFONTW> OwnFont(UINT dpi) const;
 
     void PlaceChild(TControl& child, const RECT& rect);
 
@@ -137,6 +143,8 @@ private:
     bool FDestroying = false;
     std::optional<COLORREF> FColor;
     std::optional<TFontSpec> FFontSpec;
-    mutable HFONT FFont = nullptr;
+    mutable TFontHandle FFont;
     mutable UINT FFontDpi = 0;
+    // Fonts replaced outside RefreshScale that windows may still hold.
+    mutable std::vector<TFontHandle> FRetiredFonts;
 };

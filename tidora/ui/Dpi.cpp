@@ -1,6 +1,7 @@
 #include "Dpi.h"
 
 #include "SystemProc.h"
+#include "Win32Handles.h"
 
 namespace {
 
@@ -8,6 +9,10 @@ using GetDpiForWindowProc = UINT(WINAPI*)(HWND);
 using GetDpiForMonitorProc = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 using AdjustWindowRectExForDpiProc = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
 using SystemParametersInfoForDpiProc = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
+
+// MONITOR_DPI_TYPE's MDT_EFFECTIVE_DPI: the DPI the user chose for the
+// monitor, which is what windows are scaled by.
+constexpr int EffectiveDpi = 0;
 
 }  // namespace
 
@@ -18,10 +23,8 @@ int ScaleForDpi(int value, UINT dpi)
 
 UINT GetSystemDpi()
 {
-    HDC screen = GetDC(nullptr);
-    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
-    if (screen)
-        ReleaseDC(nullptr, screen);
+    TWindowDCScope screen(nullptr);
+    int dpi = screen ? GetDeviceCaps(screen.DC(), LOGPIXELSX) : 0;
     return dpi > 0 ? static_cast<UINT>(dpi) : DesignDpi;
 }
 
@@ -42,7 +45,7 @@ UINT GetMonitorDpi(HMONITOR monitor)
 {
     static const auto getDpiForMonitor = LoadSystemProc<GetDpiForMonitorProc>(L"shcore.dll", "GetDpiForMonitor");
     UINT x = 0, y = 0;
-    if (getDpiForMonitor && monitor && SUCCEEDED(getDpiForMonitor(monitor, 0 /* MDT_EFFECTIVE_DPI */, &x, &y)) && x)
+    if (getDpiForMonitor && monitor && SUCCEEDED(getDpiForMonitor(monitor, EffectiveDpi, &x, &y)) && x)
         return x;
     return GetSystemDpi();
 }

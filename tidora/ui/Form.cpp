@@ -13,8 +13,6 @@ TForm::TForm(TComponent* owner, const std::wstring& className, std::wstring name
 TForm::~TForm()
 {
     DestroyHandle();
-    if (FDesktopFontHandle)
-        DeleteObject(FDesktopFontHandle);
 }
 
 DWORD TForm::WindowStyle() const
@@ -83,18 +81,13 @@ void TForm::UseDesktopFont()
     RefreshScale();
 }
 
-HFONT TForm::Font() const
+// The desktop font is made and replaced like any control's own font (see
+// TControl::Font), so the windows never hold a deleted one.
+std::optional<LOGFONTW> TForm::OwnFont(UINT dpi) const
 {
-    if (!FDesktopFont)
-        return TControl::Font();
-    if (!FDesktopFontHandle || FDesktopFontDpi != FDpi) {
-        if (FDesktopFontHandle)
-            DeleteObject(FDesktopFontHandle);
-        LOGFONTW font = IconTitleFont(FDpi);
-        FDesktopFontHandle = CreateFontIndirectW(&font);
-        FDesktopFontDpi = FDpi;
-    }
-    return FDesktopFontHandle;
+    if (FDesktopFont)
+        return IconTitleFont(dpi);
+    return TControl::OwnFont(dpi);
 }
 
 void TForm::Show()
@@ -173,9 +166,6 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         bool fontChange = wParam == SPI_SETICONTITLELOGFONT || wParam == SPI_SETNONCLIENTMETRICS ||
                           (wParam == 0 && area && lstrcmpiW(area, L"WindowMetrics") == 0);
         if (FDesktopFont && fontChange) {
-            if (FDesktopFontHandle)
-                DeleteObject(FDesktopFontHandle);
-            FDesktopFontHandle = nullptr;
             RefreshScale();
             Realign();
         }

@@ -28,7 +28,6 @@ public:
     // Replaces the designed font with the system's icon-title font and
     // follows it when the system font changes.
     void UseDesktopFont();
-    HFONT Font() const override;
     UINT Dpi() const override { return FDpi; }
 
     // Shows the form centred on the primary screen.
@@ -42,6 +41,7 @@ protected:
     virtual void FormClose() {}
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool PaintsItself() const override { return true; }
+    std::optional<LOGFONTW> OwnFont(UINT dpi) const override;
 
 private:
     DWORD WindowStyle() const;
@@ -52,7 +52,5 @@ private:
     TBorderStyle FBorderStyle = TBorderStyle::Single;
     bool FMinimizeBox = true, FMaximizeBox = true;
     bool FDesktopFont = false;
-    mutable HFONT FDesktopFontHandle = nullptr;
-    mutable UINT FDesktopFontDpi = 0;
     HWND FLastFocus = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "HtmlLabel.h"
 
+#include "Win32Handles.h"
+
 #include <algorithm>
 
 namespace {
@@ -49,8 +51,11 @@ void THtmlLabel::Paint(HDC dc, const RECT& client)
     LOGFONTW lf{};
     GetObjectW(normal, sizeof(lf), &lf);
     lf.lfWeight = FW_BOLD;
-    HFONT bold = CreateFontIndirectW(&lf);
-    HGDIOBJ oldFont = SelectObject(dc, normal);
+    TFontHandle boldFont(CreateFontIndirectW(&lf));
+    HFONT bold = boldFont.Get();
+    // The pieces switch between the two fonts; the scope puts the DC's own
+    // font back before the bold one is deleted.
+    TSelectObjectScope selection(dc, normal);
     SetBkMode(dc, TRANSPARENT);
 
     std::vector<TPiece> pieces;
@@ -108,7 +113,4 @@ void THtmlLabel::Paint(HDC dc, const RECT& client)
         }
         y += lineHeight;
     }
-
-    SelectObject(dc, oldFont);
-    DeleteObject(bold);
 }

@@ -1,5 +1,7 @@
 #include "Label.h"
 
+#include "Win32Handles.h"
+
 namespace {
 
 constexpr wchar_t ClassName[] = L"TidoraLabel";
@@ -28,10 +30,9 @@ void TLabel::Paint(HDC dc, const RECT& client)
 {
     std::wstring text = Text();
     RECT area = client;
-    HGDIOBJ old = SelectObject(dc, Font());
+    TSelectObjectScope selection(dc, Font());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, IsWindowEnabled(Handle()) ? FFontColor : GetSysColor(COLOR_GRAYTEXT));
     UINT format = DT_WORDBREAK | DT_NOPREFIX | (FCentered ? DT_CENTER : DT_LEFT);
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area, format);
-    SelectObject(dc, old);
 }

@@ -1,5 +1,7 @@
 #include "Shape.h"
 
+#include "Win32Handles.h"
+
 namespace {
 
 constexpr wchar_t ClassName[] = L"TidoraShape";
@@ -26,13 +28,9 @@ void TShape::SetPenColor(COLORREF color)
 
 void TShape::Paint(HDC dc, const RECT& client)
 {
-    HBRUSH brush = CreateSolidBrush(FBrush);
-    HPEN pen = CreatePen(PS_SOLID, 1, FPen);
-    HGDIOBJ oldBrush = SelectObject(dc, brush);
-    HGDIOBJ oldPen = SelectObject(dc, pen);
+    TBrushHandle brush(CreateSolidBrush(FBrush));
+    TPenHandle pen(CreatePen(PS_SOLID, 1, FPen));
+    TSelectObjectScope brushSelection(dc, brush.Get());
+    TSelectObjectScope penSelection(dc, pen.Get());
     Rectangle(dc, client.left, client.top, client.right, client.bottom);
-    SelectObject(dc, oldPen);
-    SelectObject(dc, oldBrush);
-    DeleteObject(pen);
-    DeleteObject(brush);
 }

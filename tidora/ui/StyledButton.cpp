@@ -2,6 +2,8 @@
 
 #include "BufferedDC.h"
 #include "GdiPlus.h"
+#include "Painting.h"
+#include "Win32Handles.h"
 
 namespace {
 
@@ -165,9 +167,7 @@ void TStyledButton::DrawFace(HDC target, const RECT& rect, TButtonState state)
 {
     const TButtonStateStyle& style = FStyles.ForState(state);
     HDC dc = target;
-    HBRUSH background = CreateSolidBrush(Parent() ? Parent()->Color() : Color());
-    FillRect(dc, &rect, background);
-    DeleteObject(background);
+    FillSolidRect(dc, rect, Parent() ? Parent()->Color() : Color());
     {
         // Pixel centres lie on whole coordinates: a hairline along x = 0
         // covers exactly the first column, a fill from -0.5 the whole pixel.
@@ -202,20 +202,17 @@ void TStyledButton::DrawFace(HDC target, const RECT& rect, TButtonState state)
     if (caption.empty())
         return;
     HFONT font = Font();
-    HFONT boldFont = nullptr;
+    TFontHandle boldFont;
     if (style.FontBold) {
         LOGFONTW lf{};
         GetObjectW(font, sizeof(lf), &lf);
         lf.lfWeight = FW_BOLD;
-        boldFont = CreateFontIndirectW(&lf);
+        boldFont.Reset(CreateFontIndirectW(&lf));
     }
-    HGDIOBJ old = SelectObject(dc, boldFont ? boldFont : font);
+    TSelectObjectScope selection(dc, boldFont ? boldFont.Get() : font);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, style.FontColor);
     RECT textRect = rect;
     DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &textRect,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    SelectObject(dc, old);
-    if (boldFont)
-        DeleteObject(boldFont);
 }

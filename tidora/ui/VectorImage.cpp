@@ -2,6 +2,7 @@
 
 #include "BufferedDC.h"
 #include "GdiPlus.h"
+#include "Painting.h"
 
 TVectorImage::TVectorImage(TComponent* owner, TControl* parent, std::wstring name)
     : TControl(owner, parent, std::move(name))
@@ -66,9 +67,7 @@ void TVectorImage::Command(WORD code)
 
 void TVectorImage::Draw(HDC dc, const RECT& rect, bool focusShown)
 {
-    HBRUSH background = CreateSolidBrush(Parent() ? Parent()->Color() : Color());
-    FillRect(dc, &rect, background);
-    DeleteObject(background);
+    FillSolidRect(dc, rect, Parent() ? Parent()->Color() : Color());
     if (FDrawer)
         FDrawer(dc, rect, static_cast<float>(Dpi()) / DesignDpi);
     if (focusShown)
