@@ -66,16 +66,14 @@ TEST_F(FrmTidora, StartsOnTheHomePage)
     EXPECT_EQ(form->BtnStart->StyleAppearance(), L"Outline");
     EXPECT_EQ(form->BtnHome->StyleAppearance(), L"Header");
     EXPECT_EQ(form->LblTitle->Caption(), L"타이도라");
-    EXPECT_EQ(form->FrmAutorun, nullptr);
-    EXPECT_EQ(form->FrmInstall, nullptr);
 }
 
 TEST_F(FrmTidora, TaglineIsOneOfTheTwoTextsInGrey)
 {
     const std::wstring caption = form->LblContent->Caption();
-    const std::wstring first = std::wstring(L"<C><FC:clGray>") + TFrmTidora::Taglines[0] + L"</FC></C>";
-    const std::wstring second = std::wstring(L"<C><FC:clGray>") + TFrmTidora::Taglines[1] + L"</FC></C>";
-    EXPECT_TRUE(caption == first || caption == second) << caption;
+    const std::wstring first = L"<C><FC:clGray>윈도우 필수 프로그램만 남기고 <B>종료</B>합니다.</FC></C>";
+    const std::wstring second = L"<C><FC:clGray>프로그램은 종료만 되며, <B>삭제</B>하지 않습니다.</FC></C>";
+    EXPECT_TRUE(caption == first || caption == second) << testing::PrintToString(caption);
 }
 
 TEST_F(FrmTidora, ListsHoldTheEmbeddedDefaults)
@@ -196,8 +194,8 @@ TEST(FrmTidoraStartupAnswer, MergesOnlyTheListsOfAJsonObject)
     }
     TFrmTidora form;
     form.StartupAnswer(false, L"{\"file_white\":[\"NewTool.exe*\"],\"name_black\":[\"나쁜 모듈\"]}");
-    EXPECT_EQ(form.FileWhite->Items.back(), L"NewTool.exe*");
-    EXPECT_EQ(form.NameBlack->Items.back(), L"나쁜 모듈");
+    EXPECT_EQ(form.FileWhite->Items().back(), L"NewTool.exe*");
+    EXPECT_EQ(form.NameBlack->Items().back(), L"나쁜 모듈");
 }
 
 TEST(FrmTidoraStartupAnswer, TakenUpdateClosesTheWindowAndReleasesTheLists)

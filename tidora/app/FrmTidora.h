@@ -5,11 +5,9 @@
 #include "ActivityIndicator.h"
 #include "CardPanel.h"
 #include "Form.h"
-#include "Frame.h"
 #include "HtmlLabel.h"
 #include "Label.h"
 #include "NameList.h"
-#include "ProcessInfo.h"
 #include "Panel.h"
 #include "StyledButton.h"
 #include "StyledToolBar.h"
@@ -41,17 +39,10 @@ public:
     TStyledButton* BtnStart;
     TActivityIndicator* Indicator;
 
-    // The autorun and install pages, made on the first visit.
-    TFrame* FrmAutorun = nullptr;
-    TFrame* FrmInstall = nullptr;
-
     // Created by FormCreate from the embedded defaults, released by FormClose.
     std::unique_ptr<TNameList> FileWhite;
     std::unique_ptr<TNameList> NameWhite;
     std::unique_ptr<TNameList> NameBlack;
-    // The processes of the last run with their final states; created by
-    // FormCreate, released by FormClose.
-    std::unique_ptr<TProcessList> ProcessList;
 
     void FormCreate();
     // Shared by the three header buttons and the logo.
@@ -63,8 +54,6 @@ public:
 
     // True from the press of the run button until the run's end.
     bool RunActive() const { return FRunActive; }
-
-    static const wchar_t* const Taglines[2];
 
 protected:
     bool FormCloseQuery() override;
