@@ -1,30 +1,10 @@
 #include "InstallId.h"
 
+#include "Handles.h"
 #include "Random.h"
 
 #include <cwchar>
 #include <vector>
-
-namespace {
-
-class RegistryKey {
-public:
-    RegistryKey() = default;
-    ~RegistryKey()
-    {
-        if (FKey)
-            RegCloseKey(FKey);
-    }
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-    HKEY* Receive() { return &FKey; }
-    HKEY Get() const { return FKey; }
-
-private:
-    HKEY FKey = nullptr;
-};
-
-}  // namespace
 
 std::wstring MakeInstallId(const SYSTEMTIME& date, const SYSTEMTIME& time)
 {
@@ -54,8 +34,8 @@ std::wstring MakeInstallId()
 std::wstring ReadInstallId(HKEY root, const wchar_t* keyPath)
 {
     // Opened, never created: only the main program makes the key.
-    RegistryKey opened;
-    if (RegOpenKeyExW(root, keyPath, 0, KEY_READ | KEY_WRITE | KEY_WOW64_64KEY, opened.Receive()) != ERROR_SUCCESS)
+    TRegKeyHandle opened;
+    if (RegOpenKeyExW(root, keyPath, 0, KEY_READ | KEY_WRITE | KEY_WOW64_64KEY, opened.Put()) != ERROR_SUCCESS)
         return {};
     HKEY key = opened.Get();
 

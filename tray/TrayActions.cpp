@@ -2,6 +2,7 @@
 
 #include "Arguments.h"
 #include "Forms.h"
+#include "Handles.h"
 #include "HelperObjects.h"
 #include "LocalText.h"
 #include "Menu.h"
@@ -74,9 +75,8 @@ std::wstring PrepareExclusionList()
 
     attributes = GetFileAttributesW(file.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        if (handle != INVALID_HANDLE_VALUE)
-            CloseHandle(handle);
+        // An empty file for the editor to open; closed again at once.
+        TFileHandle created(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     }
     return file;
 }

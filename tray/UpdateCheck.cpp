@@ -5,6 +5,7 @@
 #include "JsonUnescape.h"
 #include "LocalText.h"
 #include "MainExeVersion.h"
+#include "Handles.h"
 #include "build_config.h"
 
 #include <windows.h>
@@ -17,23 +18,6 @@ constexpr char UserAgent[] =
     "Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) "
     "Chrome/115.0.0.0 Safari/537.36";
 constexpr DWORD ReadPieceSize = 1025;
-
-class InternetHandle {
-public:
-    explicit InternetHandle(HINTERNET handle) : FHandle(handle) {}
-    ~InternetHandle()
-    {
-        if (FHandle)
-            InternetCloseHandle(FHandle);
-    }
-    InternetHandle(const InternetHandle&) = delete;
-    InternetHandle& operator=(const InternetHandle&) = delete;
-    HINTERNET Get() const { return FHandle; }
-    explicit operator bool() const { return FHandle != nullptr; }
-
-private:
-    HINTERNET FHandle;
-};
 
 bool IsExistingFile(const std::wstring& path)
 {
@@ -91,13 +75,13 @@ std::wstring UpdateAddressFromAnswer(std::wstring_view answer)
 // on. The body's bytes are text in the system's ANSI code page.
 std::wstring FetchUpdateAnswer(const std::wstring& url)
 {
-    InternetHandle root(InternetOpenA(UserAgent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    TInternetHandle root(InternetOpenA(UserAgent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
     if (!root)
         return {};
     const std::wstring headers = UpdateRequestHeaders(MainExeVersion(L"%d.%d.%d.%d"), ReadInstallId());
-    InternetHandle request(InternetOpenUrlW(root.Get(), url.c_str(), headers.c_str(),
-                                            static_cast<DWORD>(headers.size()),
-                                            INTERNET_FLAG_RELOAD | INTERNET_FLAG_PRAGMA_NOCACHE, 0));
+    TInternetHandle request(InternetOpenUrlW(root.Get(), url.c_str(), headers.c_str(),
+                                             static_cast<DWORD>(headers.size()),
+                                             INTERNET_FLAG_RELOAD | INTERNET_FLAG_PRAGMA_NOCACHE, 0));
     if (!request)
         return {};
     std::string body;

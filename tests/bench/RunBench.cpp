@@ -215,7 +215,7 @@ int wmain()
         liveSelect.push_back(t2 - t1);
         liveTerminate.push_back(t3 - t2);
         liveTotals.push_back(t3 - t0);
-        size_t selected = std::count_if(list.begin(), list.end(), [](const TProcessInfo& p) { return p.State == -2; });
+        size_t selected = std::count_if(list.begin(), list.end(), [](const TProcessInfo& p) { return p.State == TProcessState::Selected; });
         if (selected != victims.size())
             std::printf("warning: %zu selected, %zu started\n", selected, victims.size());
         WaitAllGone(victims);

@@ -43,7 +43,7 @@ TEST_F(ExclusionFile, EveryEncodingAndLineEnd)
     for (const auto& [name, bytes] : files) {
         TNameList list;
         EXPECT_EQ(LoadExclusionFile(list, Write(bytes)), TExclusionLoad::Loaded) << name;
-        EXPECT_EQ(list.Items, expected) << name;
+        EXPECT_EQ(list.Items(), expected) << name;
     }
 }
 

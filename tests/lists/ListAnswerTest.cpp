@@ -20,13 +20,13 @@ TEST(MergeListJSON, AddsOnlyEntriesNotPresentIgnoringCase)
     LoadListResource(fileWhite, L"file_white");
     TNameList merged = Merged(fileWhite, R"({"file_white":["chrome.exe*","CHROME.EXE*","new.exe*"]})", "file_white");
     ASSERT_EQ(merged.Count(), fileWhite.Count() + 1);
-    EXPECT_EQ(merged.Items.back(), L"new.exe*");
+    EXPECT_EQ(merged.Items().back(), L"new.exe*");
 }
 
 TEST(MergeListJSON, ElementsAddedInTheSameCallCountAsPresent)
 {
     TNameList merged = Merged({}, R"({"k":["a.exe*","A.EXE*","b"]})", "k");
-    EXPECT_EQ(merged.Items, (std::vector<std::wstring>{L"a.exe*", L"b"}));
+    EXPECT_EQ(merged.Items(), (std::vector<std::wstring>{L"a.exe*", L"b"}));
 }
 
 TEST(MergeListJSON, ElementTexts)
@@ -34,7 +34,7 @@ TEST(MergeListJSON, ElementTexts)
     TNameList merged =
         Merged({}, R"({"k":["\u0041\/x", 12, -7, 1.50, 2e3, true, false, null, {"a":1}, [1,2], "끝"]})", "k");
     // Nested values all contribute an empty entry, which is present after the first.
-    EXPECT_EQ(merged.Items, (std::vector<std::wstring>{L"A/x", L"12", L"-7", L"1.50", L"2e3", L"true", L"false",
+    EXPECT_EQ(merged.Items(), (std::vector<std::wstring>{L"A/x", L"12", L"-7", L"1.50", L"2e3", L"true", L"false",
                                                         L"null", L"", L"끝"}));
 }
 
@@ -53,7 +53,7 @@ TEST(MergeListJSON, AnswersThatChangeNothing)
         R"("just text")",
     };
     for (const char* answer : answers)
-        EXPECT_EQ(Merged(start, answer, "file_white").Items, start.Items) << answer;
+        EXPECT_EQ(Merged(start, answer, "file_white").Items(), start.Items()) << answer;
 }
 
 TEST(MergeListJSON, EachKeyGoesToItsOwnList)
@@ -65,14 +65,14 @@ TEST(MergeListJSON, EachKeyGoesToItsOwnList)
     MergeListJSON(fileWhite, *parsed, "file_white");
     MergeListJSON(nameWhite, *parsed, "name_white");
     MergeListJSON(nameBlack, *parsed, "name_black");
-    EXPECT_EQ(fileWhite.Items, std::vector<std::wstring>{L"f.exe*"});
-    EXPECT_EQ(nameWhite.Items, std::vector<std::wstring>{L"Svc_"});
-    EXPECT_EQ(nameBlack.Items, std::vector<std::wstring>{L"Bad Module"});
+    EXPECT_EQ(fileWhite.Items(), std::vector<std::wstring>{L"f.exe*"});
+    EXPECT_EQ(nameWhite.Items(), std::vector<std::wstring>{L"Svc_"});
+    EXPECT_EQ(nameBlack.Items(), std::vector<std::wstring>{L"Bad Module"});
 }
 
 TEST(MergeListJSON, TheFirstOfRepeatedMembersCounts)
 {
-    EXPECT_EQ(Merged({}, R"({"k":["first"],"k":["second"]})", "k").Items, std::vector<std::wstring>{L"first"});
+    EXPECT_EQ(Merged({}, R"({"k":["first"],"k":["second"]})", "k").Items(), std::vector<std::wstring>{L"first"});
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ TEST(KoreanLocale, Utf8WithoutMarkIsReadInTheAnsiCodePage)
     TNameList list;
     ASSERT_EQ(LoadExclusionFile(list, path), TExclusionLoad::Loaded);
     ASSERT_EQ(list.Count(), 2u);
-    EXPECT_NE(list.Items[0], L"D:\\게임\\a.exe");
+    EXPECT_NE(list.Items()[0], L"D:\\게임\\a.exe");
     EXPECT_FALSE(MatchList(list, L"D:\\게임\\a.exe", true));
     EXPECT_TRUE(MatchList(list, L"C:\\x\\ASCII.EXE", true));
 }

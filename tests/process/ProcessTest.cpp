@@ -53,7 +53,7 @@ TEST(SnapshotProcesses, ListsTheOwnProcessWithItsPathAndNeverIdZero)
     ASSERT_NE(own, nullptr);
     EXPECT_TRUE(SamePath(own->FileName, OwnPath())) << own->FileName;
     for (const auto& p : list) {
-        EXPECT_EQ(p.State, ProcessListed) << p.FileName;
+        EXPECT_EQ(p.State, TProcessState::Found) << p.FileName;
         EXPECT_FALSE(p.FileName.empty()) << p.ProcessID;
     }
 }

@@ -91,12 +91,12 @@ TEST(AppendExclusionFiles, AppendsTheFilesThatExistInOrder)
     TNameList list;
     list.Add(L"default.exe*");
     EXPECT_EQ(AppendExclusionFiles(list, {first, dir + L"\\missing.txt"}), std::nullopt);
-    EXPECT_EQ(list.Items, (std::vector<std::wstring>{L"default.exe*", L"game.exe*", L"// note"}));
+    EXPECT_EQ(list.Items(), (std::vector<std::wstring>{L"default.exe*", L"game.exe*", L"// note"}));
 
     testenv::WriteFileBytes(second, "tool.exe*\n");
     EXPECT_EQ(AppendExclusionFiles(list, {first, second}), std::nullopt);
     EXPECT_EQ(list.Count(), 6u);
-    EXPECT_EQ(list.Items.back(), L"tool.exe*");
+    EXPECT_EQ(list.Items().back(), L"tool.exe*");
 }
 
 TEST(AppendExclusionFiles, AnUnreadableFileIsNamedAndNothingIsAppended)
@@ -111,7 +111,7 @@ TEST(AppendExclusionFiles, AnUnreadableFileIsNamedAndNothingIsAppended)
     TNameList list;
     list.Add(L"default.exe*");
     EXPECT_EQ(AppendExclusionFiles(list, {first, locked}), locked);
-    EXPECT_EQ(list.Items, std::vector<std::wstring>{L"default.exe*"});
+    EXPECT_EQ(list.Items(), std::vector<std::wstring>{L"default.exe*"});
     CloseHandle(holder);
 }
 
@@ -132,7 +132,8 @@ TEST(SelectForTermination, MarksWhatTheDefaultListDoesNotProtect)
         Process(124, L"C:\\Games\\mychrome.exe"),
     };
     SelectForTermination(processes, fileWhite, own);
-    const int expected[] = {1, 1, 1, -2, -2, 1, 1, -2};
+    using enum TProcessState;
+    const TProcessState expected[] = {Found, Found, Found, Selected, Selected, Found, Found, Selected};
     for (size_t i = 0; i < processes.size(); ++i)
         EXPECT_EQ(processes[i].State, expected[i]) << processes[i].FileName;
 }
@@ -157,20 +158,20 @@ TEST_F(CleanupRunTest, TerminationAndChecksSetTheFinalStates)
     TNameList fileWhite;
     fileWhite.Add(L"keep-me.exe*");
     SelectForTermination(ours, fileWhite);
-    EXPECT_EQ(ours[0].State, 1);
-    EXPECT_EQ(ours[1].State, -2);
-    EXPECT_EQ(ours[2].State, -2);
-    EXPECT_EQ(ours[3].State, -2);
+    EXPECT_EQ(ours[0].State, TProcessState::Found);
+    EXPECT_EQ(ours[1].State, TProcessState::Selected);
+    EXPECT_EQ(ours[2].State, TProcessState::Selected);
+    EXPECT_EQ(ours[3].State, TProcessState::Selected);
 
     ASSERT_TRUE(early.WaitForExit(5000));  // ends by itself before the termination pass
     TerminateSelected(TProcessList(ours.begin(), ours.begin() + 3));  // the last one is left running
     ASSERT_TRUE(end.WaitForExit(5000));
     testenv::WaitUntil([&] { return !IsProcessAlive(end.Pid()) && !IsProcessAlive(early.Pid()); });
     CheckTerminated(ours);
-    EXPECT_EQ(ours[0].State, 1);
-    EXPECT_EQ(ours[1].State, -1);
-    EXPECT_EQ(ours[2].State, -1);
-    EXPECT_EQ(ours[3].State, -2);
+    EXPECT_EQ(ours[0].State, TProcessState::Found);
+    EXPECT_EQ(ours[1].State, TProcessState::Ended);
+    EXPECT_EQ(ours[2].State, TProcessState::Ended);
+    EXPECT_EQ(ours[3].State, TProcessState::Selected);
     EXPECT_TRUE(keep.IsRunning());
     EXPECT_TRUE(stubborn.IsRunning());
 }
@@ -181,10 +182,10 @@ TEST_F(CleanupRunTest, ARunEndsWhatIsNotProtectedReportsItAndNamesTheResultPage)
     ChildProcess first({}, ChildProcess::CopyAs(FDir, L"end-run-1.exe"));
     ChildProcess second({L"End run window"}, ChildProcess::CopyAs(FDir, L"end-run-2.exe"));
     ASSERT_TRUE(keep.Started() && first.Started() && second.Started());
-    TNameList fileWhite = ProtectEverythingRunning();
+    std::vector<std::wstring> entries = ProtectEverythingRunning().Items();
     for (const wchar_t* unprotected : {L"end-run-1.exe*", L"end-run-2.exe*"})
-        fileWhite.Items.erase(std::remove(fileWhite.Items.begin(), fileWhite.Items.end(), unprotected),
-                              fileWhite.Items.end());
+        entries.erase(std::remove(entries.begin(), entries.end(), unprotected), entries.end());
+    TNameList fileWhite(std::move(entries));
     ASSERT_TRUE(MatchList(fileWhite, L"keep-run.exe", true));
 
     TCleanupRunInput input;
@@ -200,7 +201,7 @@ TEST_F(CleanupRunTest, ARunEndsWhatIsNotProtectedReportsItAndNamesTheResultPage)
         outcome = result;
         finishedOn = GetCurrentThreadId();
     });
-    fileWhite.Items.clear();  // the run works on its own copy
+    fileWhite.Clear();  // the run works on its own copy
     ASSERT_TRUE(PumpUntil([&] { return outcome.has_value(); }, 60000));
     EXPECT_GE(GetTickCount64() - started, 4000u);  // the four checks are always spent
     EXPECT_EQ(finishedOn, GetCurrentThreadId());
@@ -210,10 +211,10 @@ TEST_F(CleanupRunTest, ARunEndsWhatIsNotProtectedReportsItAndNamesTheResultPage)
     EXPECT_TRUE(keep.IsRunning());
     const TProcessInfo* own = Entry(outcome->Processes, GetCurrentProcessId());
     ASSERT_NE(own, nullptr);
-    EXPECT_EQ(own->State, 1);
-    EXPECT_EQ(Entry(outcome->Processes, first.Pid())->State, -1);
-    EXPECT_EQ(Entry(outcome->Processes, second.Pid())->State, -1);
-    EXPECT_EQ(Entry(outcome->Processes, keep.Pid())->State, 1);
+    EXPECT_EQ(own->State, TProcessState::Found);
+    EXPECT_EQ(Entry(outcome->Processes, first.Pid())->State, TProcessState::Ended);
+    EXPECT_EQ(Entry(outcome->Processes, second.Pid())->State, TProcessState::Ended);
+    EXPECT_EQ(Entry(outcome->Processes, keep.Pid())->State, TProcessState::Found);
 
     // What went to the service is the body, with the report's headers.
     auto requests = service::Requests();
@@ -256,7 +257,7 @@ TEST_F(CleanupRunTest, WithTheServiceDownNoPageIsNamed)
     EXPECT_EQ(outcome.Key, L"");
     EXPECT_EQ(outcome.ResultAddress, L"");
     for (const auto& p : outcome.Processes)
-        EXPECT_EQ(p.State, 1) << p.FileName;
+        EXPECT_EQ(p.State, TProcessState::Found) << p.FileName;
 }
 
 TEST_F(CleanupRunTest, TheKeyIsPercentEncodedIntoTheResultAddress)

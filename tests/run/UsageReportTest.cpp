@@ -11,7 +11,7 @@ const TPathTokenTable Tokens = {
     {L"%ProgramFiles%", L"C:\\Program Files"},
 };
 
-TProcessInfo Process(DWORD pid, const wchar_t* file, int state)
+TProcessInfo Process(DWORD pid, const wchar_t* file, TProcessState state)
 {
     TProcessInfo p;
     p.ProcessID = pid;
@@ -27,7 +27,8 @@ const TReportMemory Figures{1073741824LL, 5368709120LL, 17179869184LL};
 
 TEST(BuildReportBody, MemoryAndCleanRecordsOnlyWhenNeitherPageWasOpened)
 {
-    const TProcessList processes = {Process(4, L"C:\\Windows\\System32\\notepad.exe", -1), Process(8, L"Registry", 1)};
+    const TProcessList processes = {Process(4, L"C:\\Windows\\System32\\notepad.exe", TProcessState::Ended),
+                                    Process(8, L"Registry", TProcessState::Found)};
     EXPECT_EQ(BuildReportBody(Figures, processes, std::nullopt, std::nullopt, Tokens),
               L"[" + Memory +
                   LR"(,{"cate":"clean","file":"%SystemRoot%\\System32\\notepad.exe","state":"-1"})"
@@ -38,7 +39,8 @@ TEST(BuildReportBody, MemoryAndCleanRecordsOnlyWhenNeitherPageWasOpened)
 
 TEST(BuildReportBody, StartAndInstallRecordsFollowInListOrder)
 {
-    const TProcessList processes = {Process(12, L"C:\\Program Files (x86)\\Kakao\\KakaoTalk.exe", -2)};
+    const TProcessList processes = {
+        Process(12, L"C:\\Program Files (x86)\\Kakao\\KakaoTalk.exe", TProcessState::Selected)};
     const std::vector<TReportStart> starts = {
         {L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Updater", L"HKCU"},
         {L"\\Tasks\\Update", L"SCHE"},
@@ -63,7 +65,8 @@ TEST(BuildReportBody, AnOpenedPageWithNoEntriesAddsNothing)
 
 TEST(BuildReportBody, IsPureAsciiWhateverThePathsHold)
 {
-    const TProcessList processes = {Process(4, L"C:\\게임\\가.exe", -1), Process(5, L"C:\\x\\tab\there.exe", 1)};
+    const TProcessList processes = {Process(4, L"C:\\게임\\가.exe", TProcessState::Ended),
+                                    Process(5, L"C:\\x\\tab\there.exe", TProcessState::Found)};
     const std::wstring body = BuildReportBody(Figures, processes, std::nullopt, std::nullopt, Tokens);
     for (wchar_t c : body)
         ASSERT_LT(c, 0x80) << body;

@@ -194,9 +194,9 @@ TEST(StartupAnswer, MergesTheListAdditionsOfAJsonObjectOnly)
     MergeStartupLists(L"{\"file_white\":[\"CHROME.EXE*\",\"new.exe*\"],\"name_white\":[\"Svc\"],"
                       L"\"name_black\":[\"보안 모듈\"],\"update\":\"\"}",
                       fileWhite, nameWhite, nameBlack);
-    EXPECT_EQ(fileWhite.Items, (std::vector<std::wstring>{L"chrome.exe*", L"new.exe*"}));
-    EXPECT_EQ(nameWhite.Items, std::vector<std::wstring>{L"Svc"});
-    EXPECT_EQ(nameBlack.Items, std::vector<std::wstring>{L"보안 모듈"});
+    EXPECT_EQ(fileWhite.Items(), (std::vector<std::wstring>{L"chrome.exe*", L"new.exe*"}));
+    EXPECT_EQ(nameWhite.Items(), std::vector<std::wstring>{L"Svc"});
+    EXPECT_EQ(nameBlack.Items(), std::vector<std::wstring>{L"보안 모듈"});
     for (const wchar_t* notObject : {L"", L"<html>error</html>", L"[\"file_white\"]"}) {
         MergeStartupLists(notObject, fileWhite, nameWhite, nameBlack);
         EXPECT_EQ(fileWhite.Count(), 2u) << notObject;

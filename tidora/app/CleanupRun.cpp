@@ -28,8 +28,8 @@ std::optional<std::wstring> AppendExclusionFiles(TNameList& fileWhite, const std
     for (const auto& path : paths)
         if (LoadExclusionFile(loaded, path) == TExclusionLoad::Unreadable)
             return path;
-    for (auto& entry : loaded.Items)
-        fileWhite.Add(std::move(entry));
+    for (const auto& entry : loaded.Items())
+        fileWhite.Add(entry);
     return std::nullopt;
 }
 
@@ -37,13 +37,13 @@ void SelectForTermination(TProcessList& processes, const TNameList& fileWhite, D
 {
     for (auto& process : processes)
         if (process.ProcessID != ownProcessId && !MatchList(fileWhite, process.FileName, true))
-            process.State = -2;
+            process.State = TProcessState::Selected;
 }
 
 void TerminateSelected(const TProcessList& processes)
 {
     for (const auto& process : processes)
-        if (process.State == -2)
+        if (process.State == TProcessState::Selected)
             KillProcess(process.ProcessID);
 }
 
@@ -53,8 +53,8 @@ void CheckTerminated(TProcessList& processes)
 {
     const auto alive = LiveProcessIds();
     for (auto& process : processes)
-        if (process.State == -2 && !alive.contains(process.ProcessID))
-            process.State = -1;
+        if (process.State == TProcessState::Selected && !alive.contains(process.ProcessID))
+            process.State = TProcessState::Ended;
 }
 
 TCleanupRunOutcome RunCleanup(TCleanupRunInput input)

@@ -52,12 +52,12 @@ using TCleanupRunFinished = std::function<void(const TCleanupRunOutcome& outcome
 std::optional<std::wstring> AppendExclusionFiles(TNameList& fileWhite);
 std::optional<std::wstring> AppendExclusionFiles(TNameList& fileWhite, const std::vector<std::wstring>& paths);
 
-// State -2 for every process but `ownProcessId` that the list does not protect.
+// Selected for every process but `ownProcessId` that the list does not protect.
 void SelectForTermination(TProcessList& processes, const TNameList& fileWhite,
                           DWORD ownProcessId = GetCurrentProcessId());
-// KillProcess for every process in state -2, one after another.
+// KillProcess for every process selected, one after another.
 void TerminateSelected(const TProcessList& processes);
-// One check: a process in state -2 that a fresh snapshot lacks gets -1.
+// One check: a selected process that a fresh snapshot lacks is marked ended.
 void CheckTerminated(TProcessList& processes);
 
 // The worker's part of a run, on the calling thread; at least four checks'

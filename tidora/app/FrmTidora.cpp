@@ -44,12 +44,13 @@ void AcceptTrayMessage(HWND window)
 const UINT TestFaultMessage = RegisterWindowMessageW(L"TidoraTestFault");
 #endif
 
-}  // namespace
-
-const wchar_t* const TFrmTidora::Taglines[2] = {
+// The home page shows one of the two, picked at random at each start.
+const wchar_t* const Taglines[2] = {
     L"윈도우 필수 프로그램만 남기고 <B>종료</B>합니다.",
     L"프로그램은 종료만 되며, <B>삭제</B>하지 않습니다.",
 };
+
+}  // namespace
 
 TFrmTidora::TFrmTidora() : TForm(nullptr, L"TFrmTidora", L"FrmTidora")
 {
@@ -151,8 +152,6 @@ void TFrmTidora::FormCreate()
     const wchar_t* tagline = Taglines[firstText(programRandom) ? 0 : 1];
     LblContent->SetCaption(std::wstring(L"<C><FC:clGray>") + tagline + L"</FC></C>");
 
-    ProcessList = std::make_unique<TProcessList>();
-
     FileWhite = std::make_unique<TNameList>();
     NameWhite = std::make_unique<TNameList>();
     NameBlack = std::make_unique<TNameList>();
@@ -170,8 +169,8 @@ void TFrmTidora::FormCreate()
                 0);
 }
 
-// A run's worker still needs this window and its lists for its last step,
-// which closes the window anyway: a close asked for meanwhile waits for it.
+// A run ends on this window's thread (it opens the result page and closes
+// the window): a close asked for meanwhile waits for it.
 bool TFrmTidora::FormCloseQuery()
 {
     return !FRunActive;
@@ -183,7 +182,6 @@ void TFrmTidora::FormClose()
     NameBlack.reset();
     NameWhite.reset();
     FileWhite.reset();
-    ProcessList.reset();
 }
 
 void TFrmTidora::BtnHomeClick(TComponent* sender)
@@ -211,13 +209,11 @@ void TFrmTidora::BtnHomeClick(TComponent* sender)
         if (FrmAutorun)
             FrmAutorun->LoadAutorun();
         break;
-    case 2:
-        // The install page is made on the first visit and reloaded on every visit.
-        break;
     case 3:
         ShellOpen(std::wstring(TIDORA_SHORT_URL) + L"/tidora");
         break;
     default:
+        // The install card is empty so far: showing it is all.
         break;
     }
 }
@@ -262,8 +258,6 @@ void TFrmTidora::BtnStartClick(TComponent*)
         // Errors do not cross the worker's hand-over: they go to the crash
         // reporter, and the window closes all the same.
         GuardEvent([&] {
-            if (ProcessList)
-                *ProcessList = outcome.Processes;
             if (!outcome.ResultAddress.empty())
                 ShellOpen(outcome.ResultAddress);
         });

@@ -5,12 +5,10 @@
 #include "ActivityIndicator.h"
 #include "CardPanel.h"
 #include "Form.h"
-#include "Frame.h"
 #include "FrmAutorun.h"
 #include "HtmlLabel.h"
 #include "Label.h"
 #include "NameList.h"
-#include "ProcessInfo.h"
 #include "Panel.h"
 #include "StyledButton.h"
 #include "StyledToolBar.h"
@@ -42,17 +40,13 @@ public:
     TStyledButton* BtnStart;
     TActivityIndicator* Indicator;
 
-    // The autorun and install pages, made on the first visit.
+    // The autorun page, made on the first visit.
     TFrmAutorun* FrmAutorun = nullptr;
-    TFrame* FrmInstall = nullptr;
 
     // Created by FormCreate from the embedded defaults, released by FormClose.
     std::unique_ptr<TNameList> FileWhite;
     std::unique_ptr<TNameList> NameWhite;
     std::unique_ptr<TNameList> NameBlack;
-    // The processes of the last run with their final states; created by
-    // FormCreate, released by FormClose.
-    std::unique_ptr<TProcessList> ProcessList;
 
     void FormCreate();
     // Shared by the three header buttons and the logo.
@@ -64,8 +58,6 @@ public:
 
     // True from the press of the run button until the run's end.
     bool RunActive() const { return FRunActive; }
-
-    static const wchar_t* const Taglines[2];
 
 protected:
     bool FormCloseQuery() override;

@@ -37,7 +37,7 @@ std::wstring BuildReportBody(const TReportMemory& memory, const TProcessList& pr
     for (const auto& process : processes)
         body += L"," + Record({{L"cate", L"clean"},
                                {L"file", CollapsePath(process.FileName, tokens)},
-                               {L"state", std::to_wstring(process.State)}});
+                               {L"state", std::to_wstring(static_cast<std::int32_t>(process.State))}});
     if (starts)
         for (const auto& start : *starts)
             body += L"," + Record({{L"cate", L"start"}, {L"item", start.Target}, {L"from", start.From}});

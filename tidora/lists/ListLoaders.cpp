@@ -10,7 +10,7 @@
 void LoadListResource(TNameList& list, const wchar_t* name)
 {
     if (auto text = ReadResourceText(name))
-        list.Items = SplitLines(*text);
+        list.Assign(SplitLines(*text));
 }
 
 namespace {

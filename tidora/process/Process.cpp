@@ -120,7 +120,7 @@ void SnapshotProcesses(TProcessList& list)
         info.FileName = GetProcessImagePath(entry.th32ProcessID);
         if (info.FileName.empty())
             info.FileName = entry.szExeFile;
-        info.State = ProcessListed;
+        info.State = TProcessState::Found;
         list.push_back(std::move(info));
         return true;
     });

@@ -7,18 +7,20 @@
 #include <string>
 #include <vector>
 
-// TProcessInfo::State, a number the usage report sends as it is: listed by
-// the snapshot; the cleanup run marks processes it ends, then those gone.
-constexpr std::int32_t ProcessListed = 1;
-constexpr std::int32_t ProcessSelectedToEnd = -2;
-constexpr std::int32_t ProcessEnded = -1;
+// What the cleanup run made of a process. The numbers are the ones the
+// report sends to the service.
+enum class TProcessState : std::int32_t {
+    Found = 1,      // as the snapshot found it; the run leaves it alone
+    Ended = -1,     // was selected, and a later check no longer found it
+    Selected = -2,  // not protected: the run ends it; not yet seen gone
+};
 
 class TProcessInfo {
 public:
     DWORD ProcessID = 0;
-    HWND Handle = nullptr;               // first top-level window of the process, or none
-    std::wstring FileName;               // full image path, or the bare executable name
-    std::int32_t State = ProcessListed;  // see the constants above
+    HWND Handle = nullptr;   // first top-level window of the process, or none
+    std::wstring FileName;   // full image path, or the bare executable name
+    TProcessState State = TProcessState::Found;
 };
 
 // Owns its elements: erasing one or destroying the list releases it.

@@ -150,10 +150,11 @@ std::wstring TControl::WindowClassName() const
 
 void TControl::SetIcon(HICON icon, bool owned)
 {
-    if (FIconOwned && FIcon && FIcon != icon)
-        DestroyIcon(FIcon);
+    // The icon handed in again is kept alive, whatever `owned` says now.
+    if (FOwnedIcon.Get() == icon)
+        FOwnedIcon.Release();
+    FOwnedIcon.Reset(owned ? icon : nullptr);
     FIcon = icon;
-    FIconOwned = owned;
     if (FHandle && !FIsChild)
         SendMessageW(FHandle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(FIcon));
 }
@@ -275,8 +276,8 @@ void TControl::CreateHandle()
     if (!FIsChild) {
         TControl* app = state.appWindow;
         if (!FIcon && app && app != this && app->FIcon) {
-            FIcon = static_cast<HICON>(CopyImage(app->FIcon, IMAGE_ICON, 0, 0, 0));
-            FIconOwned = FIcon != nullptr;
+            FOwnedIcon.Reset(static_cast<HICON>(CopyImage(app->FIcon, IMAGE_ICON, 0, 0, 0)));
+            FIcon = FOwnedIcon.Get();
         }
         SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(FIcon));
     }
@@ -453,8 +454,7 @@ void TControl::Destroy()
         if (!FDying)
             DestroyWindow(window);
     }
-    if (FIconOwned && FIcon)
-        DestroyIcon(FIcon);
+    FOwnedIcon.Reset();
     FIcon = nullptr;
     if (FChain) {
         for (int i = 0; i < FChain->Count(); ++i)

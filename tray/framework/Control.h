@@ -3,6 +3,7 @@
 // messages to the object.
 #pragma once
 
+#include "Handles.h"
 #include "RefObject.h"
 
 #include <windows.h>
@@ -119,8 +120,8 @@ private:
     bool FPositionSet = false;
     bool FIsChild = false;
     bool FDying = false;
-    HICON FIcon = nullptr;
-    bool FIconOwned = false;
+    HICON FIcon = nullptr;     // the window's icon, owned or not
+    TIconHandle FOwnedIcon;    // FIcon when this object destroys it
     HMENU FMenuBar = nullptr;
     TMenu* FFirstMenu = nullptr;
     WNDPROC FPreviousWndProc = nullptr;

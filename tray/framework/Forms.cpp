@@ -43,9 +43,11 @@ bool FormHandler(TControl* sender, MSG& message, LRESULT& result)
     if (message.message == WM_ERASEBKGND) {
         RECT client{};
         GetClientRect(message.hwnd, &client);
-        HBRUSH brush = CreateSolidBrush(ResolveColor(sender->BackColor()));
-        FillRect(reinterpret_cast<HDC>(message.wParam), &client, brush);
-        DeleteObject(brush);
+        // The DC's own brush in the form's colour: nothing to create or delete.
+        HDC dc = reinterpret_cast<HDC>(message.wParam);
+        COLORREF previous = SetDCBrushColor(dc, ResolveColor(sender->BackColor()));
+        FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+        SetDCBrushColor(dc, previous);
         result = 1;
         return true;
     }

@@ -29,7 +29,7 @@ NOTIFYICONDATAW TTrayIcon::NotifyData(HWND window, bool forDelete) const
     data.uID = Id();
     data.uFlags = forDelete ? 0 : NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = TrayCallbackMessage;
-    data.hIcon = FIcon;
+    data.hIcon = FIcon.Get();
     size_t length = FTooltip.size() < TrayTooltipLength ? FTooltip.size() : TrayTooltipLength;
     FTooltip.copy(data.szTip, length);
     data.szTip[length] = L'\0';
@@ -78,9 +78,7 @@ void TTrayIcon::SetTooltip(const std::wstring& tooltip)
 void TTrayIcon::Destroy()
 {
     SetActive(false);
-    if (FIcon)
-        DestroyIcon(FIcon);
-    FIcon = nullptr;
+    FIcon.Reset();
     TAppState& state = AppState();
     if (state.icons) {
         state.icons->Remove(this);
@@ -105,7 +103,7 @@ TTrayIcon* MakeTrayIcon(TControl* owner, HICON icon)
     if (owner && !owner->HasHandler(&TrayMessageHandler))
         owner->AttachHandler(&TrayMessageHandler, true);
     tray->FOwner = owner;
-    tray->FIcon = icon;
+    tray->FIcon.Reset(icon);
     tray->SetActive(true);
     return tray;
 }

@@ -2,6 +2,7 @@
 // receives its mouse messages.
 #pragma once
 
+#include "Handles.h"
 #include "RefObject.h"
 
 #include <windows.h>
@@ -21,7 +22,7 @@ class TTrayIcon : public TRefObject {
 public:
     using MouseEvent = std::function<void(TTrayIcon* sender, WORD message)>;
 
-    HICON Icon() const { return FIcon; }
+    HICON Icon() const { return FIcon.Get(); }
     bool Active() const { return FActive; }
     void SetActive(bool active);
     const std::wstring& Tooltip() const { return FTooltip; }
@@ -44,7 +45,7 @@ private:
     friend TTrayIcon* MakeTrayIcon(TControl*, HICON);
     bool Notify(DWORD action);
 
-    HICON FIcon = nullptr;
+    TIconHandle FIcon;  // destroyed with the tray icon
     bool FActive = false;
     std::wstring FTooltip;
     TControl* FOwner = nullptr;
