@@ -110,6 +110,36 @@ void SetValue(HKEY root, const std::wstring& key, const std::wstring& name, DWOR
         RegSetValueExW(handle.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size));
 }
 
+// The names of a key's subkeys or of its values, in the registry's order.
+int ReadNames(HKEY root, const std::wstring& key, bool subkeys, std::vector<std::wstring>& names)
+{
+    names.clear();
+    TRegKeyHandle handle = OpenForReading(root, key);
+    if (!handle)
+        return 0;
+    DWORD longestKey = 0, longestValue = 0;
+    if (RegQueryInfoKeyW(handle.Get(), nullptr, nullptr, nullptr, nullptr, &longestKey, nullptr, nullptr,
+                         &longestValue, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return 0;
+    std::vector<wchar_t> buffer((subkeys ? longestKey : longestValue) + 1);
+    for (DWORD index = 0;; ++index) {
+        DWORD length = static_cast<DWORD>(buffer.size());
+        const LONG result =
+            subkeys ? RegEnumKeyExW(handle.Get(), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr)
+                    : RegEnumValueW(handle.Get(), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        if (result == ERROR_MORE_DATA) {
+            // A longer name appeared since the size was asked for.
+            buffer.resize(buffer.size() * 2 + 256);
+            --index;
+            continue;
+        }
+        if (result != ERROR_SUCCESS)
+            break;
+        names.emplace_back(buffer.data(), length);
+    }
+    return static_cast<int>(names.size());
+}
+
 }  // namespace
 
 std::wstring RootKeyToName(HKEY root, bool shortName)
@@ -168,55 +198,12 @@ std::wstring TReg::ReadString(HKEY root, const std::wstring& key, const std::wst
 
 int TReg::ReadKeyNames(HKEY root, const std::wstring& key, std::vector<std::wstring>& keyNames)
 {
-    keyNames.clear();
-    TRegKeyHandle handle = OpenForReading(root, key);
-    if (!handle)
-        return 0;
-    DWORD longest = 0;
-    if (RegQueryInfoKeyW(handle.Get(), nullptr, nullptr, nullptr, nullptr, &longest, nullptr, nullptr, nullptr,
-                         nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        return 0;
-    std::vector<wchar_t> buffer(longest + 1);
-    for (DWORD index = 0;; ++index) {
-        DWORD length = static_cast<DWORD>(buffer.size());
-        LONG result = RegEnumKeyExW(handle.Get(), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
-        if (result == ERROR_MORE_DATA) {
-            // A longer name appeared since the size was asked for.
-            buffer.resize(buffer.size() * 2 + 256);
-            --index;
-            continue;
-        }
-        if (result != ERROR_SUCCESS)
-            break;
-        keyNames.emplace_back(buffer.data(), length);
-    }
-    return static_cast<int>(keyNames.size());
+    return ReadNames(root, key, true, keyNames);
 }
 
 int TReg::ReadValueNames(HKEY root, const std::wstring& key, std::vector<std::wstring>& valueNames)
 {
-    valueNames.clear();
-    TRegKeyHandle handle = OpenForReading(root, key);
-    if (!handle)
-        return 0;
-    DWORD longest = 0;
-    if (RegQueryInfoKeyW(handle.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longest,
-                         nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        return 0;
-    std::vector<wchar_t> buffer(longest + 1);
-    for (DWORD index = 0;; ++index) {
-        DWORD length = static_cast<DWORD>(buffer.size());
-        LONG result = RegEnumValueW(handle.Get(), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
-        if (result == ERROR_MORE_DATA) {
-            buffer.resize(buffer.size() * 2 + 256);
-            --index;
-            continue;
-        }
-        if (result != ERROR_SUCCESS)
-            break;
-        valueNames.emplace_back(buffer.data(), length);
-    }
-    return static_cast<int>(valueNames.size());
+    return ReadNames(root, key, false, valueNames);
 }
 
 void TReg::WriteBinary(HKEY root, const std::wstring& key, const std::wstring& name, const std::vector<BYTE>& value)

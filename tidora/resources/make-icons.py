@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
-"""Draws the four built-in images of the pages' lists (16 and 32 pixels,
-32-bit with alpha): 0 a missing file (a grey page crossed out in red),
-1 a program (a window), 2 a scheduled task (a clock), 3 a service (a gear).
-Run it again after changing the artwork: make-list-icons.py <folder>."""
+"""Draws the program's icons (16 and 32 pixels, 32-bit with alpha):
+Tidora.ico, the blue disc with the white sparkle of the logo, and the four
+built-in images of the pages' lists: ListIcon0.ico a missing file (a grey
+page crossed out in red), ListIcon1.ico a program (a window), ListIcon2.ico
+a scheduled task (a clock), ListIcon3.ico a service (a gear).
+Run it again after changing the artwork: make-icons.py [folder]."""
 import math
 import os
 import struct
@@ -15,6 +17,17 @@ GREY = (0x9A, 0xA0, 0xA8)
 LIGHT = (0xF4, 0xF6, 0xF8)
 RED = (0xD9, 0x3B, 0x3B)
 WHITE = (255, 255, 255)
+
+
+def tidora(x, y):
+    # A disc with a four-pointed sparkle: two thin diamonds crossed.
+    dx, dy = abs(x - 0.5), abs(y - 0.5)
+    if dx * dx + dy * dy > 0.5 ** 2:
+        return None
+    outer, inner = 0.34, 0.09
+    if dx / inner + dy / outer <= 1 or dx / outer + dy / inner <= 1:
+        return WHITE
+    return BLUE
 
 
 def missing(x, y):
@@ -116,5 +129,6 @@ def write_icon(path, shape):
 
 if __name__ == '__main__':
     folder = sys.argv[1] if len(sys.argv) > 1 else '.'
+    write_icon(os.path.join(folder, 'Tidora.ico'), tidora)
     for index, shape in enumerate([missing, program, task, service]):
         write_icon(os.path.join(folder, 'ListIcon%d.ico' % index), shape)
