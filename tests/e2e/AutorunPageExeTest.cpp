@@ -12,14 +12,13 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <commdlg.h>
 #include <dlgs.h>
 #include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <algorithm>
+#include <chrono>
 #include <memory>
 #include <set>
 #include <string>
@@ -160,7 +159,7 @@ TEST_F(AutorunPageExe, RowsShowRunValuesButNotTheProductsOwn)
     const std::wstring shown = AddProgramValue(L"PageShown ");
     const std::wstring own = AddProgramValue(L"TidoraPage");
     const std::wstring missing = AddRunValue(L"PageMissing", L"\"C:\\nowhere\\page_missing.exe\" /x");
-    OpenPage(shown);
+    ASSERT_NO_FATAL_FAILURE(OpenPage(shown));
 
     const int shownRow = list->FindRow(NameColumn, shown);
     EXPECT_EQ(list->Text(shownRow, SourceColumn), L"HKCU");
@@ -174,7 +173,7 @@ TEST_F(AutorunPageExe, TheButtonSwitchesTheSelectedRowOffAndOn)
 {
     const std::wstring name = AddProgramValue(L"PageSwitch");
     const std::wstring other = AddProgramValue(L"PageOther");
-    OpenPage(name);
+    ASSERT_NO_FATAL_FAILURE(OpenPage(name));
     ASSERT_NE(switchButton, nullptr);
     const int row = list->FindRow(NameColumn, name);
     ASSERT_TRUE(list->SelectRow(row));
@@ -201,7 +200,7 @@ TEST_F(AutorunPageExe, F5HidesWhatWasSwitchedOffAndTheFullListShowsIt)
 {
     const std::wstring name = AddProgramValue(L"PageOff");
     const std::wstring other = AddProgramValue(L"PageStays");
-    OpenPage(name);
+    ASSERT_NO_FATAL_FAILURE(OpenPage(name));
     ASSERT_NE(fullList, nullptr);
     EXPECT_EQ(SendMessageW(fullList, BM_GETCHECK, 0, 0), BST_UNCHECKED);
 
@@ -232,7 +231,7 @@ TEST_F(AutorunPageExe, TheListIsSavedThroughThePopupMenuAndTheSaveDialog)
 {
     const std::wstring name = AddProgramValue(L"PageSave");
     const std::wstring own = AddProgramValue(L"TidoraSave");
-    OpenPage(name);
+    ASSERT_NO_FATAL_FAILURE(OpenPage(name));
     const TAutorunList entries = EntriesNow();
     ASSERT_NE(FindEntry(entries, L"HKCU", TargetOf(name)), nullptr);
 
@@ -292,7 +291,7 @@ std::vector<std::wstring> OpenedAddresses()
 TEST_F(AutorunPageExe, DoubleClickOnARowOpensItsLookUpAddress)
 {
     const std::wstring name = AddProgramValue(L"Page 업데이트 ");
-    OpenPage(name);
+    ASSERT_NO_FATAL_FAILURE(OpenPage(name));
     const int row = list->FindRow(NameColumn, name);
     SendMessageW(list->Handle(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
     const RECT rect = list->RowRect(row);
@@ -313,7 +312,7 @@ TEST_F(AutorunPageExe, DoubleClickOnARowOpensItsLookUpAddress)
 TEST_F(AutorunPageExe, DISABLED_EnterOnARowOpensItsLookUpAddress)
 {
     const std::wstring name = AddProgramValue(L"Page 업데이트 ");
-    OpenPage(name);
+    ASSERT_NO_FATAL_FAILURE(OpenPage(name));
     ASSERT_TRUE(list->SelectRow(list->FindRow(NameColumn, name)));
     PostKey(list->Handle(), VK_RETURN);
     EXPECT_EQ(OpenedAddresses(), std::vector<std::wstring>{LookUpAddress(name)});
@@ -332,7 +331,7 @@ TEST_F(AutorunPageExe, TheRunReportsThePagesEntries)
         exclusions += Utf8(process) + "*\r\n";
     testenv::WriteFileBytes(folder + L"\\NoClean.txt", exclusions);
 
-    OpenPage(name, exe);
+    ASSERT_NO_FATAL_FAILURE(OpenPage(name, exe));
     const TAutorunList entries = EntriesNow();
     ASSERT_TRUE(testenv::WaitUntil([] {
         for (const auto& request : service::Requests())
