@@ -304,12 +304,10 @@ TEST_F(AutorunPageExe, DoubleClickOnARowOpensItsLookUpAddress)
     EXPECT_EQ(OpenedAddresses(), std::vector<std::wstring>{LookUpAddress(name)});
 }
 
-// Enter on a row should look it up as a double click does, but a key that
-// comes through the message loop never reaches the list: the main window's
-// dialog navigation (IsDialogMessage) takes Enter, because the list view
-// does not ask for it in WM_GETDLGCODE. Sent straight to the list, the same
-// key opens the address. Enabled once the list asks for Enter.
-TEST_F(AutorunPageExe, DISABLED_EnterOnARowOpensItsLookUpAddress)
+// Enter on a row looks it up as a double click does. The key is posted, so
+// it comes through the message loop and the main window's dialog navigation
+// (IsDialogMessage), which would take it unless the list asks for Enter.
+TEST_F(AutorunPageExe, EnterOnARowOpensItsLookUpAddress)
 {
     const std::wstring name = AddProgramValue(L"Page 업데이트 ");
     ASSERT_NO_FATAL_FAILURE(OpenPage(name));

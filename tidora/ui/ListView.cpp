@@ -225,6 +225,15 @@ LRESULT TListView::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CONTEXTMENU:
         ContextPopup(lParam);
         return 0;
+    case WM_GETDLGCODE: {
+        // Enter activates the focused row (as a double click does) instead of
+        // going to the form's dialog navigation.
+        LRESULT code = TControl::WndProc(message, wParam, lParam);
+        const auto* msg = reinterpret_cast<const MSG*>(lParam);
+        if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN)
+            code |= DLGC_WANTMESSAGE;
+        return code;
+    }
     case WM_UPDATEUISTATE:
         // The focus rectangle stays hidden, also after keyboard use; the
         // selection shows where the focus is.
