@@ -95,11 +95,22 @@ TEST_F(FrmAutorunTest, ShowsRunValuesAndHidesWhatTheWhiteListNames)
     EXPECT_FALSE(ShownText(row, 0).empty());
     EXPECT_EQ(RowOf(TargetOf(own)), -1) << "the product's own prefix is white-listed";
     EXPECT_EQ(RowOf(TargetOf(L"")), -1) << "a value without a name gets no row";
+    EXPECT_NE(Page->ListAutorun->RowAs<TAutorunItem>(row)->Icon, ImageMissingFile);
 
     // ... but every entry goes into the saved list.
     const std::string saved = TFrmAutorun::SavedListText(Page->ListAutoObj);
     EXPECT_NE(saved.find(WideToUtf8(L"HKCU||" + TargetOf(L"") + L"\r\n")), std::string::npos);
     EXPECT_NE(saved.find(WideToUtf8(L"HKCU|" + own + L"|" + TargetOf(own) + L"\r\n")), std::string::npos);
+}
+
+TEST_F(FrmAutorunTest, AProgramThatIsGoneShowsTheMissingFileImage)
+{
+    const std::wstring gone = AddRunValue(L"PageGone", L"\"C:\\Program Files\\Gone\\gone.exe\" -s");
+    Page->LoadAutorun();
+    const int row = RowOf(TargetOf(gone));
+    ASSERT_GE(row, 0) << "leftovers of removed programs are what users look for";
+    EXPECT_EQ(Page->ListAutorun->RowAs<TAutorunItem>(row)->Icon, ImageMissingFile);
+    EXPECT_EQ(ShownText(row, 0), gone);
 }
 
 TEST_F(FrmAutorunTest, LoadsKeepRowsAddNewOnesAndDropVanishedOnes)

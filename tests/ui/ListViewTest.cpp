@@ -1,4 +1,5 @@
 #include "CheckBox.h"
+#include "IconIndex.h"
 #include "ImageCollection.h"
 #include "ListView.h"
 #include "TestForm.h"
@@ -212,6 +213,40 @@ TEST(CheckBox, ClicksRunTheHandlerAndSettingTheMarkDoesNot)
     wchar_t text[32] = L"";
     GetWindowTextW(box->Handle(), text, 32);
     EXPECT_STREQ(text, L"전체목록") << "the caption is the window text a screen reader reads";
+}
+
+}  // namespace
+
+namespace {
+
+std::wstring OwnExePath()
+{
+    wchar_t path[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return path;
+}
+
+TEST(GetIconIndex, TakesEachFilesIconOnceAndFallsBackAsTheSourceSays)
+{
+    TImageCollection images(nullptr, L"DataIcon");
+    for (int i = 0; i < 4; ++i)
+        images.AddIconCopy(LoadIconW(nullptr, IDI_APPLICATION));
+    TIconCache cache;
+    const std::wstring exe = OwnExePath();
+
+    EXPECT_EQ(GetIconIndex(cache, images, L"", 1), 1) << "no source: the default";
+    EXPECT_EQ(GetIconIndex(cache, images, L" \"\" ", 3), 3);
+    EXPECT_EQ(GetIconIndex(cache, images, L"C:\\no\\such\\file.exe", 1), 0) << "a missing file: image 0";
+    EXPECT_EQ(images.Count(), 4);
+
+    const int first = GetIconIndex(cache, images, L"\"" + exe + L"\"", 1);
+    EXPECT_EQ(first, 4) << "a new icon goes to the end";
+    EXPECT_EQ(GetIconIndex(cache, images, exe, 1), first) << "quotes do not make another source";
+    EXPECT_EQ(images.Count(), 5) << "the second call is served from the cache";
+
+    const int numbered = GetIconIndex(cache, images, exe + L",0", 1);
+    EXPECT_EQ(numbered, 5) << "\"file,n\" is a source of its own";
+    EXPECT_EQ(GetIconIndex(cache, images, L" " + exe + L",0 ", 1), numbered) << "the source is trimmed";
 }
 
 }  // namespace
