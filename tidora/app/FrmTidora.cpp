@@ -179,6 +179,12 @@ bool TFrmTidora::FormCloseQuery()
 void TFrmTidora::FormClose()
 {
     EndUpdateCheck();
+    // The pages go before the lists they refer to: a watch of the install
+    // page could otherwise reload it against a released black list.
+    delete FrmInstall;
+    FrmInstall = nullptr;
+    delete FrmAutorun;
+    FrmAutorun = nullptr;
     NameBlack.reset();
     NameWhite.reset();
     FileWhite.reset();
@@ -209,11 +215,17 @@ void TFrmTidora::BtnHomeClick(TComponent* sender)
         if (FrmAutorun)
             FrmAutorun->LoadAutorun();
         break;
+    case 2:
+        // The install page likewise, with the black list handed over.
+        if (!FrmInstall && NameBlack)
+            FrmInstall = new TFrmInstall(this, PnlInstall, *NameBlack);
+        if (FrmInstall)
+            FrmInstall->LoadInstall();
+        break;
     case 3:
         ShellOpen(std::wstring(TIDORA_SHORT_URL) + L"/tidora");
         break;
     default:
-        // The install card is empty so far: showing it is all.
         break;
     }
 }
@@ -252,6 +264,13 @@ void TFrmTidora::BtnStartClick(TComponent*)
         for (const TAutorunInfo& entry : FrmAutorun->ListAutoObj)
             starts.push_back({entry.Target, entry.From});
         input.StartRecords = std::move(starts);
+    }
+    if (FrmInstall) {
+        std::vector<TReportInstall> installs;
+        installs.reserve(FrmInstall->ListInstObj.size());
+        for (const TInstallInfo& record : FrmInstall->ListInstObj)
+            installs.push_back({record.DisplayName, record.Publisher});
+        input.InstallRecords = std::move(installs);
     }
 
     StartCleanupRun(std::move(input), [this](const TCleanupRunOutcome& outcome) {

@@ -6,6 +6,7 @@
 #include "CardPanel.h"
 #include "Form.h"
 #include "FrmAutorun.h"
+#include "FrmInstall.h"
 #include "HtmlLabel.h"
 #include "Label.h"
 #include "NameList.h"
@@ -40,8 +41,9 @@ public:
     TStyledButton* BtnStart;
     TActivityIndicator* Indicator;
 
-    // The autorun page, made on the first visit.
+    // The autorun and install pages, made on the first visit.
     TFrmAutorun* FrmAutorun = nullptr;
+    TFrmInstall* FrmInstall = nullptr;
 
     // Created by FormCreate from the embedded defaults, released by FormClose.
     std::unique_ptr<TNameList> FileWhite;

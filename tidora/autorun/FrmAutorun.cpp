@@ -27,7 +27,6 @@ constexpr int StripHeight = 49;
 constexpr int StripSpace = 8;
 constexpr int ButtonWidth = 84;
 constexpr int ButtonHeight = 33;
-constexpr int IconSize = 16;
 
 const wchar_t* const BuiltInIcons[] = {L"LISTICON0", L"LISTICON1", L"LISTICON2", L"LISTICON3"};
 
@@ -127,17 +126,11 @@ void TFrmAutorun::CreateComponents()
     ScaleChanged();
 }
 
-// Images 0 to 3 come from the program's resources; a program without them
-// (a test) still gets four images, so that the indexes hold.
+// Images 0 to 3 come from the program's resources.
 void TFrmAutorun::AddBuiltInImages()
 {
-    HINSTANCE module = GetModuleHandleW(nullptr);
-    for (const wchar_t* name : BuiltInIcons) {
-        HICON icon = static_cast<HICON>(LoadImageW(module, name, IMAGE_ICON, IconSize, IconSize, 0));
-        if (!icon)
-            icon = CopyIcon(LoadIconW(nullptr, IDI_APPLICATION));
-        DataIcon->AddIcon(icon);
-    }
+    for (const wchar_t* name : BuiltInIcons)
+        AddResourceIcon(*DataIcon, name);
 }
 
 // The source column's font: Consolas at the list's own text height.

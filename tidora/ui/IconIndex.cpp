@@ -71,3 +71,12 @@ int GetIconIndex(TIconCache& cache, TImageCollection& images, const std::wstring
         return defaultIndex;
     }
 }
+
+int AddResourceIcon(TImageCollection& images, const wchar_t* name)
+{
+    constexpr int IconSize = 16;
+    HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), name, IMAGE_ICON, IconSize, IconSize, 0));
+    if (!icon)
+        icon = CopyIcon(LoadIconW(nullptr, IDI_APPLICATION));
+    return images.AddIcon(icon);
+}

@@ -16,3 +16,8 @@ using TIconCache = std::unordered_map<std::wstring, int>;
 // 0, the collection's first image, for a file that does not exist or has no
 // icon; `defaultIndex` for an empty source or when anything else fails.
 int GetIconIndex(TIconCache& cache, TImageCollection& images, const std::wstring& source, int defaultIndex);
+
+// Adds the icon resource `name` of the program at 16 pixels, or the
+// system's generic program icon when the program has no such resource (so
+// that the indexes after it hold); the index it got.
+int AddResourceIcon(TImageCollection& images, const wchar_t* name);
