@@ -72,14 +72,14 @@ TEST(ExecuteTest, ProcRunsOnTheWindowThreadAfterTheProcessEnds)
 {
     Completion done;
     const auto start = Clock::now();
-    Execute(ChildProcess::TestChildPath(), L"--exit-after 700", SW_SHOW, done.Proc(), WindowThreadHandover());
+    Execute(ChildProcess::TestChildPath(), L"--exit-after 1500", SW_SHOW, done.Proc(), WindowThreadHandover());
     const auto returned = Clock::now();
-    EXPECT_LT(returned - start, milliseconds(500)) << "Execute waited for the process";
+    EXPECT_LT(returned - start, milliseconds(1200)) << "Execute waited for the process";
     EXPECT_EQ(done.Count, 0);
 
     ASSERT_TRUE(PumpUntil([&] { return done.Count > 0; }, 10000));
     EXPECT_EQ(done.Thread, GetCurrentThreadId());
-    EXPECT_GE(done.At - start, milliseconds(650)) << "Proc ran before the process ended";
+    EXPECT_GE(done.At - start, milliseconds(1450)) << "Proc ran before the process ended";
     PumpFor(200);
     EXPECT_EQ(done.Count, 1);
 }
