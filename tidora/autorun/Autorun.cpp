@@ -7,6 +7,10 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
 namespace {
 
 // The Task Scheduler's COM class and its ITaskService interface, spelled out
@@ -54,10 +58,123 @@ bool IsFolder(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// The approval records of one source, read through one open key. A load
+// asks for one record per entry; opening the key once per source instead of
+// once per entry matters with a few hundred Run values, because every open
+// and close is a round trip to the registry. The reading rule is
+// IsApprovalEnabled's.
+class TApprovalRecords {
+public:
+    TApprovalRecords(HKEY root, const std::wstring& keyPath)
+    {
+        const wchar_t* relative = keyPath.c_str();
+        while (*relative == L'\\')
+            ++relative;
+        // The 64-bit view, as every TReg read; no key means no records.
+        if (RegOpenKeyExW(root, relative, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, FKey.Put()) != ERROR_SUCCESS)
+            FKey.Release();
+    }
+
+    bool IsEnabled(const std::wstring& name) const
+    {
+        if (!FKey)
+            return true;
+        // Only a 12-byte record can say "off": a buffer of 12 bytes takes it
+        // whole, and a longer value fails with ERROR_MORE_DATA and so says
+        // nothing, just as its full bytes would.
+        std::vector<BYTE> record(12);
+        DWORD size = static_cast<DWORD>(record.size());
+        if (RegQueryValueExW(FKey.Get(), name.c_str(), nullptr, nullptr, record.data(), &size) != ERROR_SUCCESS)
+            return true;
+        record.resize(size);
+        return IsApprovalEnabled(record);
+    }
+
+private:
+    TRegKeyHandle FKey;
+};
+
+// Text as TReg::ReadString gives it: REG_SZ or REG_EXPAND_SZ up to the first
+// NUL, never expanded; any other type reads as empty.
+std::wstring StoredText(DWORD type, const std::vector<BYTE>& data, DWORD size)
+{
+    if (type != REG_SZ && type != REG_EXPAND_SZ)
+        return {};
+    std::wstring text(size / sizeof(wchar_t), L'\0');
+    if (!text.empty())
+        memcpy(text.data(), data.data(), text.size() * sizeof(wchar_t));
+    const size_t nul = text.find(L'\0');
+    if (nul != std::wstring::npos)
+        text.erase(nul);
+    return text;
+}
+
+// Every value of one key with its text, in the registry's order, through
+// one open key: RegEnumValueW hands name and data together, so a Run key of
+// a few hundred values costs one open instead of one per value.
+std::vector<std::pair<std::wstring, std::wstring>> ReadTextValues(HKEY root, const std::wstring& keyPath)
+{
+    std::vector<std::pair<std::wstring, std::wstring>> values;
+    const wchar_t* relative = keyPath.c_str();
+    while (*relative == L'\\')
+        ++relative;
+    TRegKeyHandle key;
+    if (RegOpenKeyExW(root, relative, 0, KEY_READ | KEY_WOW64_64KEY, key.Put()) != ERROR_SUCCESS) {
+        key.Release();
+        return values;
+    }
+    DWORD longestName = 0, longestData = 0;
+    if (RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longestName,
+                         &longestData, nullptr, nullptr) != ERROR_SUCCESS)
+        return values;
+    std::vector<wchar_t> name(longestName + 1);
+    std::vector<BYTE> data(longestData + sizeof(wchar_t));
+    for (DWORD index = 0;;) {
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        DWORD size = static_cast<DWORD>(data.size());
+        DWORD type = REG_NONE;
+        const LONG result = RegEnumValueW(key.Get(), index, name.data(), &nameLength, nullptr, &type, data.data(), &size);
+        if (result == ERROR_MORE_DATA) {
+            // A longer name or value appeared since the sizes were asked for.
+            name.resize(name.size() * 2 + 256);
+            data.resize(std::max<size_t>(data.size() * 2, size + sizeof(wchar_t)));
+            continue;
+        }
+        if (result != ERROR_SUCCESS)
+            break;
+        values.emplace_back(std::wstring(name.data(), nameLength), StoredText(type, data, size));
+        ++index;
+    }
+    return values;
+}
+
+// ReadStartupFolder with its approval root already known.
+void ReadStartupFolderOf(const std::wstring& folder, HKEY approvalRoot, TAutorunList& list)
+{
+    if (folder.empty() || !IsFolder(folder))
+        return;
+    const TApprovalRecords approvals(approvalRoot, ApprovedStartupFolderKey);
+    for (const std::wstring& name : FilesIn(folder)) {
+        if (!HasStartableExtension(name))
+            continue;
+        std::wstring path = folder + L"\\" + name;
+        list.push_back({path, WithoutExtension(name), L"", path, L"FILE", approvals.IsEnabled(name)});
+    }
+    // Files switched off before Windows 10 wait in the store; they are
+    // listed under the place they came from, so that switching them on
+    // finds them, and their file for icon and version is where they lie now.
+    const std::wstring store = folder + L"\\" + DisabledStoreName;
+    for (const std::wstring& name : FilesIn(store)) {
+        if (!HasStartableExtension(name))
+            continue;
+        list.push_back({store + L"\\" + name, WithoutExtension(name), L"", folder + L"\\" + name, L"FILE", false});
+    }
+}
+
 void ReadFilesAndRunKeys(TAutorunList& list)
 {
-    ReadStartupFolder(GetSpecialFolder(CSIDL_COMMON_STARTUP), list);
-    ReadStartupFolder(GetSpecialFolder(CSIDL_STARTUP), list);
+    ReadStartupFolderOf(GetSpecialFolder(CSIDL_COMMON_STARTUP), HKEY_LOCAL_MACHINE, list);
+    ReadStartupFolderOf(GetSpecialFolder(CSIDL_STARTUP), HKEY_CURRENT_USER, list);
     ReadRunKey(HKEY_LOCAL_MACHINE, L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", list);
     ReadRunKey(HKEY_LOCAL_MACHINE, L"\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run", list);
     ReadRunKey(HKEY_CURRENT_USER, L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", list);
@@ -137,26 +254,9 @@ void GetAutorun(TAutorunList& list, ITaskService* tasks)
 
 void ReadStartupFolder(const std::wstring& folder, TAutorunList& list)
 {
-    if (folder.empty() || !IsFolder(folder))
-        return;
     // Text for text: the shell gives both folders in the same spelling.
-    HKEY approvalRoot = folder == GetSpecialFolder(CSIDL_COMMON_STARTUP) ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-    for (const std::wstring& name : FilesIn(folder)) {
-        if (!HasStartableExtension(name))
-            continue;
-        std::wstring path = folder + L"\\" + name;
-        list.push_back({path, WithoutExtension(name), L"", path, L"FILE",
-                        IsApproved(approvalRoot, ApprovedStartupFolderKey, name)});
-    }
-    // Files switched off before Windows 10 wait in the store; they are
-    // listed under the place they came from, so that switching them on
-    // finds them, and their file for icon and version is where they lie now.
-    const std::wstring store = folder + L"\\" + DisabledStoreName;
-    for (const std::wstring& name : FilesIn(store)) {
-        if (!HasStartableExtension(name))
-            continue;
-        list.push_back({store + L"\\" + name, WithoutExtension(name), L"", folder + L"\\" + name, L"FILE", false});
-    }
+    ReadStartupFolderOf(folder, folder == GetSpecialFolder(CSIDL_COMMON_STARTUP) ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
+                        list);
 }
 
 void ReadRunKey(HKEY root, const std::wstring& keyPath, TAutorunList& list)
@@ -165,19 +265,12 @@ void ReadRunKey(HKEY root, const std::wstring& keyPath, TAutorunList& list)
     const std::wstring rootName = RootKeyToName(root, true);
     const std::wstring approvalKey =
         AsciiUpper(path).find(L"WOW6432NODE") != std::wstring::npos ? ApprovedRun32Key : ApprovedRunKey;
-    std::vector<std::wstring> names;
-    TReg::ReadValueNames(root, path, names);
-    for (const std::wstring& name : names) {
-        std::wstring command = TReg::ReadString(root, path, name, L"");
+    const TApprovalRecords approvals(root, approvalKey);
+    for (const auto& [name, command] : ReadTextValues(root, path))
         list.push_back({ResolveCommandTarget(command), name, command, rootName + path + L"\\" + name, rootName,
-                        IsApproved(root, approvalKey, name)});
-    }
-    const std::wstring store = path + L"\\" + DisabledStoreName;
-    TReg::ReadValueNames(root, store, names);
-    for (const std::wstring& name : names) {
-        std::wstring command = TReg::ReadString(root, store, name, L"");
+                        approvals.IsEnabled(name)});
+    for (const auto& [name, command] : ReadTextValues(root, path + L"\\" + DisabledStoreName))
         list.push_back({ResolveCommandTarget(command), name, command, rootName + path + L"\\" + name, rootName, false});
-    }
 }
 
 bool ReadTaskFolder(ITaskService* service, const std::wstring& folderPath, TAutorunList& list)
@@ -223,15 +316,19 @@ void ReadServices(TAutorunList& list)
     if (!manager)
         return;
     // Sizes in whole records, so that the buffer is aligned for them; the
-    // texts the records point to follow them in the same buffer.
-    std::vector<ENUM_SERVICE_STATUSW> records;
+    // texts the records point to follow them in the same buffer. Every call
+    // to the service manager is a round trip to another process, so the
+    // buffers start at a size that usually suffices at once (64 KB of
+    // records, 8 KB per configuration, the most a configuration takes)
+    // instead of asking for the size first.
+    std::vector<ENUM_SERVICE_STATUSW> records(64 * 1024 / sizeof(ENUM_SERVICE_STATUSW));
+    std::vector<QUERY_SERVICE_CONFIGW> config(8 * 1024 / sizeof(QUERY_SERVICE_CONFIGW) + 1);
     DWORD resume = 0;
     // The resume handle carries on where a full buffer stopped; the bound
     // only guards against a manager that keeps asking for more.
     for (int round = 0; round < 64; ++round) {
         DWORD needed = 0, returned = 0;
-        BOOL done = EnumServicesStatusW(manager.Get(), SERVICE_WIN32, SERVICE_STATE_ALL,
-                                        records.empty() ? nullptr : records.data(),
+        BOOL done = EnumServicesStatusW(manager.Get(), SERVICE_WIN32, SERVICE_STATE_ALL, records.data(),
                                         static_cast<DWORD>(records.size() * sizeof(ENUM_SERVICE_STATUSW)), &needed,
                                         &returned, &resume);
         DWORD error = done ? ERROR_SUCCESS : GetLastError();
@@ -243,13 +340,14 @@ void ReadServices(TAutorunList& list)
             if (!service)
                 continue;
             DWORD size = 0;
-            QueryServiceConfigW(service.Get(), nullptr, 0, &size);
-            if (size == 0)
-                continue;
-            std::vector<QUERY_SERVICE_CONFIGW> config((size + sizeof(QUERY_SERVICE_CONFIGW) - 1) /
-                                                      sizeof(QUERY_SERVICE_CONFIGW));
-            if (!QueryServiceConfigW(service.Get(), config.data(),
-                                     static_cast<DWORD>(config.size() * sizeof(QUERY_SERVICE_CONFIGW)), &size))
+            BOOL read = QueryServiceConfigW(service.Get(), config.data(),
+                                            static_cast<DWORD>(config.size() * sizeof(QUERY_SERVICE_CONFIGW)), &size);
+            if (!read && GetLastError() == ERROR_INSUFFICIENT_BUFFER && size > 0) {
+                config.resize((size + sizeof(QUERY_SERVICE_CONFIGW) - 1) / sizeof(QUERY_SERVICE_CONFIGW));
+                read = QueryServiceConfigW(service.Get(), config.data(),
+                                           static_cast<DWORD>(config.size() * sizeof(QUERY_SERVICE_CONFIGW)), &size);
+            }
+            if (!read)
                 continue;
             const QUERY_SERVICE_CONFIGW& info = config.front();
             std::wstring binary = info.lpBinaryPathName ? info.lpBinaryPathName : L"";
@@ -258,10 +356,12 @@ void ReadServices(TAutorunList& list)
         }
         if (done)
             return;
-        // More to come (or nothing fetched yet): a buffer of the size asked for.
-        if (needed == 0)
+        // More to come: a buffer of the size asked for, when that is larger.
+        if (needed == 0 && returned == 0)
             return;
-        records.assign((needed + sizeof(ENUM_SERVICE_STATUSW) - 1) / sizeof(ENUM_SERVICE_STATUSW) + 1, {});
+        const size_t wanted = (needed + sizeof(ENUM_SERVICE_STATUSW) - 1) / sizeof(ENUM_SERVICE_STATUSW) + 1;
+        if (wanted > records.size())
+            records.assign(wanted, {});
     }
 }
 
