@@ -234,3 +234,23 @@ TEST_F(FrmTidora, TrayNotificationsLeaveTheWindowOpen)
 }
 
 }  // namespace
+
+namespace {
+
+// A close that the install page's load serves (its message pass, or a
+// watch's hand-over) waits for the load; then the window closes.
+TEST_F(FrmTidora, ACloseDuringAPageLoadWaitsForTheLoadToEnd)
+{
+    Click(form->BtnInstall);
+    TFrmInstall* page = form->FrmInstall;
+    ASSERT_NE(page, nullptr);
+    PostMessageW(form->Handle(), WM_CLOSE, 0, 0);
+    page->LoadInstall();
+    EXPECT_EQ(form->FrmInstall, page) << "the page outlives its own load";
+    EXPECT_TRUE(IsWindow(form->Handle()));
+    PumpMessages();
+    EXPECT_EQ(form->FrmInstall, nullptr) << "and the window closes after it";
+    EXPECT_FALSE(IsWindow(form->Handle()));
+}
+
+}  // namespace

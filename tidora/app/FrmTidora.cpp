@@ -171,9 +171,28 @@ void TFrmTidora::FormCreate()
 
 // A run ends on this window's thread (it opens the result page and closes
 // the window): a close asked for meanwhile waits for it.
+// A close during a run waits for the run, whose end closes the window. A
+// close during a page load (served by the load's own message pass, possibly
+// inside a registry watch's hand-over) waits for the load: closing then
+// would free the page under its own load and join the very watch that is
+// waiting for it. The load's end closes the window.
 bool TFrmTidora::FormCloseQuery()
 {
-    return !FRunActive;
+    if (FRunActive)
+        return false;
+    if ((FrmAutorun && FrmAutorun->Loading()) || (FrmInstall && FrmInstall->Loading())) {
+        FCloseAfterLoad = true;
+        return false;
+    }
+    return true;
+}
+
+void TFrmTidora::PageLoadFinished()
+{
+    if (FCloseAfterLoad) {
+        FCloseAfterLoad = false;
+        Close();
+    }
 }
 
 void TFrmTidora::FormClose()
@@ -210,15 +229,19 @@ void TFrmTidora::BtnHomeClick(TComponent* sender)
     switch (target) {
     case 1:
         // The autorun page is made on the first visit and reloaded on every visit.
-        if (!FrmAutorun && FileWhite && NameWhite && NameBlack)
+        if (!FrmAutorun && FileWhite && NameWhite && NameBlack) {
             FrmAutorun = new TFrmAutorun(this, PnlAutorun, *FileWhite, *NameWhite, *NameBlack);
+            FrmAutorun->OnLoadFinished = [this](TComponent*) { PageLoadFinished(); };
+        }
         if (FrmAutorun)
             FrmAutorun->LoadAutorun();
         break;
     case 2:
         // The install page likewise, with the black list handed over.
-        if (!FrmInstall && NameBlack)
+        if (!FrmInstall && NameBlack) {
             FrmInstall = new TFrmInstall(this, PnlInstall, *NameBlack);
+            FrmInstall->OnLoadFinished = [this](TComponent*) { PageLoadFinished(); };
+        }
         if (FrmInstall)
             FrmInstall->LoadInstall();
         break;

@@ -69,7 +69,9 @@ protected:
 private:
     void CreateComponents();
     void RestoreRunButton();
+    void PageLoadFinished();
 
     TThemeHelper* FThemeHelper = nullptr;
     bool FRunActive = false;
+    bool FCloseAfterLoad = false;
 };

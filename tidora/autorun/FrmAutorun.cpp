@@ -222,6 +222,8 @@ void TFrmAutorun::LoadAutorun()
         ListAutorun->Repaint();
     } while (FReloadPending);
     FLoading = false;
+    if (OnLoadFinished)
+        OnLoadFinished(this);
 }
 
 void TFrmAutorun::ReloadAll()

@@ -62,6 +62,10 @@ public:
     // entries that still exist stay (their state refreshed), new entries
     // are appended, rows of vanished entries go.
     void LoadAutorun();
+    // True while a load runs (it lets pending messages through).
+    bool Loading() const { return FLoading; }
+    // Runs when a load has ended.
+    TNotifyEvent OnLoadFinished;
 
     void BtnAutorunClick(TComponent* sender);
     void BtnSaveClick(TComponent* sender);

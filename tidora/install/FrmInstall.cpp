@@ -137,6 +137,8 @@ void TFrmInstall::LoadInstall()
         ListInstall->Repaint();
     } while (FReloadPending);
     FLoading = false;
+    if (OnLoadFinished)
+        OnLoadFinished(this);
 }
 
 void TFrmInstall::BtnInstallClick(TComponent*)

@@ -50,6 +50,10 @@ public:
 
     // Reads the inventory again and rebuilds the rows.
     void LoadInstall();
+    // True while a load runs (it lets pending messages through).
+    bool Loading() const { return FLoading; }
+    // Runs when a load has ended.
+    TNotifyEvent OnLoadFinished;
     // Starts the uninstaller of the selected row (button and double click).
     void BtnInstallClick(TComponent* sender);
 
