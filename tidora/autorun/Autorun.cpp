@@ -65,15 +65,8 @@ bool IsFolder(const std::wstring& path)
 // IsApprovalEnabled's.
 class TApprovalRecords {
 public:
-    TApprovalRecords(HKEY root, const std::wstring& keyPath)
-    {
-        const wchar_t* relative = keyPath.c_str();
-        while (*relative == L'\\')
-            ++relative;
-        // The 64-bit view, as every TReg read; no key means no records.
-        if (RegOpenKeyExW(root, relative, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, FKey.Put()) != ERROR_SUCCESS)
-            FKey.Release();
-    }
+    // No key means no records.
+    TApprovalRecords(HKEY root, const std::wstring& keyPath) : FKey(OpenForReading(root, keyPath)) {}
 
     bool IsEnabled(const std::wstring& name) const
     {
@@ -115,14 +108,9 @@ std::wstring StoredText(DWORD type, const std::vector<BYTE>& data, DWORD size)
 std::vector<std::pair<std::wstring, std::wstring>> ReadTextValues(HKEY root, const std::wstring& keyPath)
 {
     std::vector<std::pair<std::wstring, std::wstring>> values;
-    const wchar_t* relative = keyPath.c_str();
-    while (*relative == L'\\')
-        ++relative;
-    TRegKeyHandle key;
-    if (RegOpenKeyExW(root, relative, 0, KEY_READ | KEY_WOW64_64KEY, key.Put()) != ERROR_SUCCESS) {
-        key.Release();
+    const TRegKeyHandle key = OpenForReading(root, keyPath);
+    if (!key)
         return values;
-    }
     DWORD longestName = 0, longestData = 0;
     if (RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longestName,
                          &longestData, nullptr, nullptr) != ERROR_SUCCESS)

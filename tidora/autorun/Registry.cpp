@@ -37,14 +37,6 @@ const wchar_t* RelativePath(const std::wstring& key)
     return path;
 }
 
-TRegKeyHandle OpenForReading(HKEY root, const std::wstring& key)
-{
-    TRegKeyHandle handle;
-    if (RegOpenKeyExW(root, RelativePath(key), 0, ReadMask, handle.Put()) != ERROR_SUCCESS)
-        handle.Release();
-    return handle;
-}
-
 TRegKeyHandle OpenForWriting(HKEY root, const std::wstring& key)
 {
     TRegKeyHandle handle;
@@ -141,6 +133,14 @@ int ReadNames(HKEY root, const std::wstring& key, bool subkeys, std::vector<std:
 }
 
 }  // namespace
+
+TRegKeyHandle OpenForReading(HKEY root, const std::wstring& key)
+{
+    TRegKeyHandle handle;
+    if (RegOpenKeyExW(root, RelativePath(key), 0, ReadMask, handle.Put()) != ERROR_SUCCESS)
+        handle.Release();
+    return handle;
+}
 
 std::wstring RootKeyToName(HKEY root, bool shortName)
 {

@@ -6,12 +6,19 @@
 // Stateless; any thread may call it.
 #pragma once
 
+#include "Win32Handles.h"
+
 #include <windows.h>
 
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+// The key opened for reading in the 64-bit view (a leading "\" allowed),
+// for callers that read many values through one open; empty when it cannot
+// be opened.
+TRegKeyHandle OpenForReading(HKEY root, const std::wstring& key);
 
 // Name of a predefined root key: the short form ("HKCU") when asked for and
 // the key has one, else the long form ("HKEY_CURRENT_USER"); empty for a
